@@ -1,0 +1,27 @@
+// Entry point: the window, start-up and GLUT's main loop.
+#include <GL/glut.h>
+
+#include "app/clock.h"
+#include "app/frame.h"
+#include "app/startup.h"
+
+static void requestRedisplay() { glutPostRedisplay(); }
+
+int main(int argc, char** argv) {
+    glutInit(&argc, argv);
+    glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
+    glutInitWindowSize(800, 600);
+    glutInitWindowPosition(0, 0);
+    glutCreateWindow("Motha fucka Quorvex!");
+    glutFullScreen();
+    setupFixedGlState();
+    glutSetCursor(GLUT_CURSOR_NONE);
+    runLoaders();
+    startClocks();
+    glutIdleFunc(requestRedisplay);
+    glutDisplayFunc(display);
+    glutReshapeFunc(reshape);
+    glutKeyboardFunc(keyboard);
+    glutMainLoop();
+    return 0;
+}

@@ -1,0 +1,86 @@
+// The real demo binary under the test display: window, pointer, keys and exit status.
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "support/demo_process.h"
+#include "support/paths.h"
+
+namespace {
+
+const char* kTitle = "Motha fucka Quorvex!";
+
+class DemoEndToEnd : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!std::getenv("DISPLAY"))
+            GTEST_SKIP() << "no DISPLAY: run through ./test.sh, which starts Xvfb";
+    }
+};
+
+// The window id of the demo, waiting for it to be mapped.
+std::string findWindow(double seconds) {
+    const std::string cmd = "timeout " + std::to_string(static_cast<int>(seconds)) +
+                            " xdotool search --sync --onlyvisible --name '" + kTitle +
+                            "' 2>/dev/null | head -n1";
+    return shellOutput(cmd);
+}
+
+// True when the cursor shown over the window has no visible pixel.
+bool cursorIsHidden() {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return false;
+    XFixesCursorImage* image = XFixesGetCursorImage(display);
+    bool hidden = image != nullptr;
+    if (image) {
+        for (int i = 0; i < image->width * image->height; ++i)
+            if ((image->pixels[i] >> 24) & 0xFF)
+                hidden = false;
+        XFree(image);
+    }
+    XCloseDisplay(display);
+    return hidden;
+}
+
+TEST_F(DemoEndToEnd, FullScreenWindowKeysAndQuit) {
+    const std::string logs = makeScratchTree("e2e");
+    DemoProcess demo(buildDir() + "/bin/demo", buildDir() + "/bin", logs,
+                     {"SDL_AUDIODRIVER=dummy"});
+    const std::string window = findWindow(60);
+    ASSERT_FALSE(window.empty()) << "no window titled \"" << kTitle << "\"\nstderr: " << demo.err();
+
+    EXPECT_EQ(shellOutput("xdotool getwindowname " + window), kTitle);
+    // Full screen: the window covers the whole root window (give the resize a moment).
+    const std::string screen = shellOutput("xdotool getdisplaygeometry");
+    std::string geometry;
+    for (int i = 0; i < 50; ++i) {
+        geometry = shellOutput("xdotool getwindowgeometry " + window +
+                               " | sed -n 's/.*Geometry: //p'");
+        if (geometry == std::string(screen).replace(screen.find(' '), 1, "x"))
+            break;
+        shellOutput("sleep 0.1");
+    }
+    EXPECT_EQ(geometry, std::string(screen).replace(screen.find(' '), 1, "x"));
+
+    shellOutput("xdotool mousemove --window " + window + " 100 100");
+    shellOutput("sleep 0.2");
+    EXPECT_TRUE(cursorIsHidden());
+
+    shellOutput("xdotool windowfocus --sync " + window);
+    shellOutput("xdotool key --delay 50 w s s x a 5 space");
+    EXPECT_TRUE(demo.waitForOutput("-0.001\n", 20)) << demo.out();
+    shellOutput("sleep 0.3");
+    EXPECT_EQ(demo.out(), "0.001\n4.74975e-11\n-0.001\n");
+
+    shellOutput("xdotool key q");
+    ASSERT_TRUE(demo.waitForExit(30)) << "the demo did not quit on q";
+    EXPECT_EQ(demo.status(), 1);
+    EXPECT_EQ(demo.out(), "0.001\n4.74975e-11\n-0.001\n");
+}
+
+} // namespace

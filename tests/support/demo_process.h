@@ -1,0 +1,35 @@
+// Test rig: the real demo binary running in the background under the test display.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+class DemoProcess {
+  public:
+    // Starts `binary` with `workDir` as working directory; its output goes to files in
+    // `logDir`. Extra environment entries are "NAME=value".
+    DemoProcess(const std::string& binary, const std::string& workDir, const std::string& logDir,
+                const std::vector<std::string>& env = {});
+    ~DemoProcess(); // kills the process if it still runs
+
+    // Waits up to `seconds` for the process to end; true when it did.
+    bool waitForExit(double seconds);
+    bool exited() const { return exited_; }
+    int status() const { return status_; } // exit status when exited, -1 when killed
+    std::string out() const;
+    std::string err() const;
+    // Waits until standard output holds `text`.
+    bool waitForOutput(const std::string& text, double seconds) const;
+    pid_t pid() const { return pid_; }
+
+  private:
+    pid_t pid_ = -1;
+    bool exited_ = false;
+    int status_ = -1;
+    std::string outPath_, errPath_;
+};
+
+// Runs a shell command and returns its standard output (trimmed), or "" on failure.
+std::string shellOutput(const std::string& command);

@@ -12,7 +12,7 @@ PACKAGES=(
     freeglut3-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri libegl-mesa0
     libpng-dev lib3ds-dev libsdl2-mixer-dev libmp3lame-dev
     libgtest-dev libbenchmark-dev
-    ffmpeg xvfb xdotool x11-utils xauth
+    ffmpeg xvfb xdotool x11-utils xauth strace libxfixes-dev
 )
 
 missing_packages() {

@@ -1,0 +1,242 @@
+// The two-pass OBJ reader and the shared reader object.
+#include "assets/mesh.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <string_view>
+
+#include "platform/fatal.h"
+
+ObjReader objReader;
+
+namespace {
+
+enum class LineKind { normal, texCoord, position, face, other };
+
+// Tested in this order, so "vn" and "vt" win over "v", and any other line starting with "v"
+// (such as "vp") counts as a position.
+LineKind classify(const std::string& line) {
+    if (line.compare(0, 2, "vn") == 0)
+        return LineKind::normal;
+    if (line.compare(0, 2, "vt") == 0)
+        return LineKind::texCoord;
+    if (!line.empty() && line[0] == 'v')
+        return LineKind::position;
+    if (!line.empty() && line[0] == 'f')
+        return LineKind::face;
+    return LineKind::other;
+}
+
+// The white-space separated tokens of one line, read on demand; a token past the end of the
+// line is empty. Views point into the line, whose terminating NUL (or the white space after
+// a token) stops the C number parsers.
+class Tokens {
+  public:
+    explicit Tokens(const std::string& line) : line_(line) {}
+
+    std::string_view next() {
+        while (pos_ < line_.size() && std::isspace(static_cast<unsigned char>(line_[pos_])))
+            ++pos_;
+        const std::size_t start = pos_;
+        while (pos_ < line_.size() && !std::isspace(static_cast<unsigned char>(line_[pos_])))
+            ++pos_;
+        return std::string_view(line_.data() + start, pos_ - start);
+    }
+
+  private:
+    const std::string& line_;
+    std::size_t pos_ = 0;
+};
+
+// atof, with values beyond float range becoming infinities instead of overflowing the cast.
+float toFloat(std::string_view token) {
+    const double value = std::strtod(token.data(), nullptr);
+    if (value > FLT_MAX)
+        return HUGE_VALF;
+    if (value < -FLT_MAX)
+        return -HUGE_VALF;
+    return static_cast<float>(value);
+}
+
+// atoi of a part of a vertex reference, saturating instead of overflowing.
+long toIndex(const char* text) {
+    return std::strtol(text, nullptr, 10);
+}
+
+[[noreturn]] void failOpen(const std::string& path) {
+    std::cerr << "Unable to open obj-file " << '"' << path << '"' << "." << '\n';
+    platform::fatalExit(1);
+}
+
+[[noreturn]] void failLine(const std::string& path, long lineNumber, const std::string& reason) {
+    std::cerr << "Invalid obj-file \"" << path << "\", line " << lineNumber << ": " << reason
+              << '\n';
+    platform::fatalExit(1);
+}
+
+// The counts of the first pass, which bound every index of the second.
+struct Counts {
+    int32_t vertices, normals, texCoords;
+};
+
+// Parses one p/t/n reference into corner k of `face`; returns an empty string, or the reason
+// the reference is refused.
+std::string readReference(std::string_view token, const Counts& counts, Face& face, int k) {
+    const std::size_t first = token.find('/');
+    const std::size_t second = first == std::string_view::npos ? first : token.find('/', first + 1);
+    if (first == 0 || second == std::string_view::npos || second == first + 1 ||
+        second + 1 == token.size() || token.find('/', second + 1) != std::string_view::npos)
+        return "vertex reference \"" + std::string(token) + "\" is not in the form p/t/n";
+
+    struct Part {
+        const char* text;
+        int32_t count;
+        const char* kind;
+        int32_t* out;
+    };
+    const Part parts[3] = {
+        {token.data(), counts.vertices, "position", &face.vertex[k]},
+        {token.data() + first + 1, counts.texCoords, "texture coordinate", &face.texCoord[k]},
+        {token.data() + second + 1, counts.normals, "normal", &face.normal[k]},
+    };
+    for (const Part& part : parts) {
+        const long index = toIndex(part.text);
+        if (index < 1 || index > part.count)
+            return std::string(part.kind) + " index " + std::to_string(index) + " in \"" +
+                   std::string(token) + "\" is out of range (the file has " +
+                   std::to_string(part.count) + " " + part.kind + (part.count == 1 ? "" : "s") +
+                   ")";
+        *part.out = static_cast<int32_t>(index - 1);
+    }
+    return std::string();
+}
+
+} // namespace
+
+ObjReader::~ObjReader() {
+    clear();
+}
+
+void ObjReader::clear() {
+    delete path;
+    path = nullptr;
+    delete mesh;
+    mesh = nullptr;
+}
+
+void ObjReader::read(std::string path) {
+    clear();
+    this->path = new std::string(std::move(path));
+    mesh = new Mesh();
+    parse();
+}
+
+Mesh ObjReader::getMesh() const {
+    return mesh ? Mesh(*mesh) : Mesh();
+}
+
+void ObjReader::parse() {
+    std::ifstream in(*path);
+    if (!in)
+        failOpen(*path);
+
+    // Pass 1: count the lines of each kind and size the arrays exactly.
+    Mesh& m = *mesh;
+    std::string line;
+    while (std::getline(in, line)) {
+        switch (classify(line)) {
+        case LineKind::normal:
+            ++m.normalCount;
+            break;
+        case LineKind::texCoord:
+            ++m.texCoordCount;
+            break;
+        case LineKind::position:
+            ++m.vertexCount;
+            break;
+        case LineKind::face:
+            ++m.faceCount;
+            break;
+        case LineKind::other:
+            break;
+        }
+    }
+    m.normals = m.normalCount ? new float[std::size_t(m.normalCount) * 3]() : nullptr;
+    m.texCoords = m.texCoordCount ? new float[std::size_t(m.texCoordCount) * 2]() : nullptr;
+    m.faces = m.faceCount ? new Face[m.faceCount]() : nullptr;
+    m.vertices = m.vertexCount ? new float[std::size_t(m.vertexCount) * 3]() : nullptr;
+
+    // Rewind by opening the file again.
+    in.close();
+    in.clear();
+    in.open(*path);
+    if (!in)
+        failOpen(*path);
+
+    // Pass 2: fill. The write positions are checked against the counts so that a file changed
+    // between the passes cannot write past an array.
+    const Counts counts{m.vertexCount, m.normalCount, m.texCoordCount};
+    int32_t nextVertex = 0, nextNormal = 0, nextTexCoord = 0, nextFace = 0;
+    long lineNumber = 0;
+    const char* const changed = "the file changed while it was being read";
+    while (std::getline(in, line)) {
+        ++lineNumber;
+        const LineKind kind = classify(line);
+        if (kind == LineKind::other)
+            continue;
+        Tokens tokens(line);
+        tokens.next(); // the keyword
+        switch (kind) {
+        case LineKind::normal: {
+            if (nextNormal == m.normalCount)
+                failLine(*path, lineNumber, changed);
+            float* n = m.normals + 3 * nextNormal++;
+            for (int i = 0; i < 3; ++i)
+                n[i] = toFloat(tokens.next());
+            break;
+        }
+        case LineKind::texCoord: {
+            if (nextTexCoord == m.texCoordCount)
+                failLine(*path, lineNumber, changed);
+            float* t = m.texCoords + 2 * nextTexCoord++;
+            t[0] = toFloat(tokens.next());
+            t[1] = -toFloat(tokens.next());
+            break;
+        }
+        case LineKind::position: {
+            if (nextVertex == m.vertexCount)
+                failLine(*path, lineNumber, changed);
+            float* v = m.vertices + 3 * nextVertex++;
+            for (int i = 0; i < 3; ++i)
+                v[i] = toFloat(tokens.next());
+            break;
+        }
+        case LineKind::face: {
+            if (nextFace == m.faceCount)
+                failLine(*path, lineNumber, changed);
+            Face& face = m.faces[nextFace++];
+            // Only the first three references are read: a polygon keeps its first triangle.
+            for (int k = 0; k < 3; ++k) {
+                const std::string_view token = tokens.next();
+                if (token.empty())
+                    failLine(*path, lineNumber, "a face needs three vertex references");
+                const std::string reason = readReference(token, counts, face, k);
+                if (!reason.empty())
+                    failLine(*path, lineNumber, reason);
+            }
+            break;
+        }
+        case LineKind::other:
+            break;
+        }
+    }
+    if (nextVertex != m.vertexCount || nextNormal != m.normalCount ||
+        nextTexCoord != m.texCoordCount || nextFace != m.faceCount)
+        failLine(*path, lineNumber, changed);
+}

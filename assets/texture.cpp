@@ -1,0 +1,144 @@
+// PNG decoding through libpng, and the GL upload and binding of textures.
+#include "assets/texture.h"
+
+#include <png.h>
+
+#include <cstddef>
+#include <cstdio>
+#include <iostream>
+#include <new>
+
+#include "platform/fatal.h"
+
+namespace {
+
+// Ancillary chunks (text, ICC profiles) larger than this are refused rather than allocated.
+constexpr png_alloc_size_t kMaxChunkBytes = 8u * 1024u * 1024u;
+
+enum class DecodeResult { ok, failed, outOfMemory };
+
+// libpng reports errors here; jumping back to the recovery point in decodePng is the only
+// way out that does not let libpng continue with a broken stream.
+void onPngError(png_structp png, png_const_charp) {
+    png_longjmp(png, 1);
+}
+
+// Warnings (unknown chunks, bad CRCs in ancillary chunks) are not worth a word.
+void onPngWarning(png_structp, png_const_charp) {}
+
+// The part of the decoding that libpng may leave by longjmp. Kept free of anything with a
+// destructor; every resource is a plain pointer that the error path releases. On success the
+// buffer is stored in *out and owned by the caller.
+DecodeResult decodePng(std::FILE* file, int32_t* width, int32_t* height, unsigned char** out) {
+    png_structp png =
+        png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, onPngError, onPngWarning);
+    if (!png)
+        return DecodeResult::failed;
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        return DecodeResult::failed;
+    }
+    // Written between setjmp and a possible longjmp, so volatile to survive the jump.
+    unsigned char* volatile pixels = nullptr;
+    png_bytep* volatile rows = nullptr;
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        delete[] rows;
+        delete[] pixels;
+        return DecodeResult::failed;
+    }
+    // A header claiming a huge image is refused inside png_read_info, before any allocation.
+    png_set_user_limits(png, kMaxPngSide, kMaxPngSide);
+    png_set_chunk_malloc_max(png, kMaxChunkBytes);
+    // Only IHDR, PLTE, tRNS, IDAT and IEND matter; every other chunk (text, ICC profiles,
+    // gamma) is skipped unread, so no ancillary chunk is ever buffered or decompressed.
+    png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+
+    png_init_io(png, file);
+    png_read_info(png, info);
+
+    png_uint_32 w = 0, h = 0;
+    int bitDepth = 0, colorType = 0;
+    png_get_IHDR(png, info, &w, &h, &bitDepth, &colorType, nullptr, nullptr, nullptr);
+    *width = static_cast<int32_t>(w);
+    *height = static_cast<int32_t>(h);
+
+    // Whatever the colour type, end with 8-bit blue, green, red, alpha.
+    png_set_strip_16(png);
+    png_set_packing(png);
+    if (colorType == PNG_COLOR_TYPE_PALETTE)
+        png_set_expand(png);
+    if (colorType == PNG_COLOR_TYPE_GRAY && bitDepth < 8)
+        png_set_expand(png);
+    if (png_get_valid(png, info, PNG_INFO_tRNS))
+        png_set_expand(png);
+    if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA)
+        png_set_gray_to_rgb(png);
+    png_set_bgr(png);
+    png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+
+    const std::size_t rowBytes = static_cast<std::size_t>(w) * 4;
+    if (png_get_rowbytes(png, info) != rowBytes) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        return DecodeResult::failed;
+    }
+    pixels = new (std::nothrow) unsigned char[rowBytes * h];
+    if (!pixels) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        return DecodeResult::outOfMemory;
+    }
+    rows = new (std::nothrow) png_bytep[h];
+    if (!rows) {
+        png_destroy_read_struct(&png, &info, nullptr);
+        delete[] pixels;
+        return DecodeResult::failed;
+    }
+    for (png_uint_32 i = 0; i < h; ++i)
+        rows[i] = pixels + i * rowBytes;
+
+    png_read_image(png, rows);
+    png_read_end(png, nullptr);
+
+    png_destroy_read_struct(&png, &info, nullptr);
+    delete[] rows;
+    *out = pixels;
+    return DecodeResult::ok;
+}
+
+} // namespace
+
+unsigned char* loadPng(const char* path, int32_t& width, int32_t& height) {
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file)
+        return nullptr;
+    unsigned char* pixels = nullptr;
+    const DecodeResult result = decodePng(file, &width, &height, &pixels);
+    std::fclose(file);
+    if (result == DecodeResult::outOfMemory)
+        throw std::bad_alloc();
+    return result == DecodeResult::ok ? pixels : nullptr;
+}
+
+void Texture::load(const char* path) {
+    delete[] pixels;
+    pixels = loadPng(path, width, height);
+    if (!pixels) {
+        std::cout << "png file not found! : " << path << std::endl;
+        platform::fatalExit(1);
+    }
+    glGenTextures(1, &textureId);
+    glBindTexture(GL_TEXTURE_2D, textureId);
+    glTexImage2D(GL_TEXTURE_2D, 0, 4, width, height, 0, GL_BGRA_EXT, GL_UNSIGNED_BYTE, pixels);
+}
+
+void Texture::bind() {
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, textureId);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+}

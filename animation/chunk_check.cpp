@@ -1,0 +1,458 @@
+// The .3DS chunk walker that guards lib3ds.
+#include "animation/chunk_check.h"
+
+#include <lib3ds/chunk.h>
+#include <lib3ds/node.h>
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <vector>
+
+// A .3DS file is a tree of chunks, little-endian:
+//
+//   chunk   = id:u16 length:u32 payload      (length counts the 6 header bytes too)
+//   payload = data children                  (data and children both may be empty)
+//
+// Every chunk must be at least 6 bytes, lie inside its parent (the file for the root) and
+// leave no stray bytes at the end of its parent; so each step moves forward and the walk
+// ends. The root is M3DMAGIC. The walker descends into the chunks that lib3ds walks,
+// skipping their fixed data first:
+//
+//   M3DMAGIC       -> MDATA, KFDATA
+//   MDATA          -> VIEWPORT_LAYOUT(14) DEFAULT_VIEW AMBIENT_LIGHT SOLID_BGND V_GRADIENT(4)
+//                     FOG(16) LAYER_FOG(16) DISTANCE_CUE(16) MAT_ENTRY NAMED_OBJECT(name)
+//   KFDATA         -> VIEWPORT_LAYOUT(14) DEFAULT_VIEW *_NODE_TAG
+//   MAT_ENTRY      -> colour, percentage and map chunks
+//   NAMED_OBJECT   -> N_TRI_OBJECT N_DIRECT_LIGHT(12) N_CAMERA(32)
+//   N_TRI_OBJECT   -> FACE_ARRAY(count:u16, count x 4 u16)
+//   N_DIRECT_LIGHT -> DL_SPOTLIGHT(20)
+//
+// (n) is the number of data bytes before the children; (name) a NUL-terminated string of
+// at most 64 bytes. Other chunks are leaves: lib3ds reads them without looking for children.
+// Leaves whose values lib3ds trusts are read too:
+//
+//   *_TRACK_TAG   = flags:u16 unknown:8 keys:i32 key{keys}, all inside the chunk
+//   key           = frame:i32 tcbflags:u16 f32 per tcbflags bit 0..4, value
+//   value         = 3 f32 (position, scale, colour) | angle:f32 axis:3 f32 (rotation)
+//                 | f32 (fov, roll, hotspot, falloff) | name (morph) | nothing (hide)
+//   NODE_ID       = id:u16                    NODE_HDR = name flags1:u16 flags2:u16 parent:u16
+//   MSH_MAT_GROUP = name count:u16 face:u16{count}, each face below FACE_ARRAY's count
+//   POINT_ARRAY   = count:u16 (3 f32){count}   TEX_VERTS = count:u16 (2 f32){count}
+//   POINT_FLAG_ARRAY = count:u16 u16{count}    SMOOTH_GROUP = u32 per face
+//
+// lib3ds computes every face's normal from its corners as it reads a mesh, so each corner of
+// FACE_ARRAY must be below the count of every POINT_ARRAY of the same N_TRI_OBJECT. Across
+// the keyframer nodes, ids must be unique and the parent links may not loop.
+
+namespace {
+
+constexpr std::size_t kHeader = 6;
+constexpr std::size_t kNameBytes = 64; // lib3ds reads names into 64-byte buffers
+
+enum class Prefix { None, Fixed, Name, FaceArray };
+
+struct Descent {
+    std::uint16_t parent;
+    std::uint16_t child;
+    Prefix prefix;
+    std::size_t bytes; // for Prefix::Fixed
+};
+
+const Descent kDescents[] = {
+    {LIB3DS_M3DMAGIC, LIB3DS_MDATA, Prefix::None, 0},
+    {LIB3DS_M3DMAGIC, LIB3DS_KFDATA, Prefix::None, 0},
+
+    {LIB3DS_MDATA, LIB3DS_VIEWPORT_LAYOUT, Prefix::Fixed, 14},
+    {LIB3DS_MDATA, LIB3DS_DEFAULT_VIEW, Prefix::None, 0},
+    {LIB3DS_MDATA, LIB3DS_AMBIENT_LIGHT, Prefix::None, 0},
+    {LIB3DS_MDATA, LIB3DS_SOLID_BGND, Prefix::None, 0},
+    {LIB3DS_MDATA, LIB3DS_V_GRADIENT, Prefix::Fixed, 4},
+    {LIB3DS_MDATA, LIB3DS_FOG, Prefix::Fixed, 16},
+    {LIB3DS_MDATA, LIB3DS_LAYER_FOG, Prefix::Fixed, 16},
+    {LIB3DS_MDATA, LIB3DS_DISTANCE_CUE, Prefix::Fixed, 16},
+    {LIB3DS_MDATA, LIB3DS_MAT_ENTRY, Prefix::None, 0},
+    {LIB3DS_MDATA, LIB3DS_NAMED_OBJECT, Prefix::Name, 0},
+
+    {LIB3DS_KFDATA, LIB3DS_VIEWPORT_LAYOUT, Prefix::Fixed, 14},
+    {LIB3DS_KFDATA, LIB3DS_DEFAULT_VIEW, Prefix::None, 0},
+    {LIB3DS_KFDATA, LIB3DS_AMBIENT_NODE_TAG, Prefix::None, 0},
+    {LIB3DS_KFDATA, LIB3DS_OBJECT_NODE_TAG, Prefix::None, 0},
+    {LIB3DS_KFDATA, LIB3DS_CAMERA_NODE_TAG, Prefix::None, 0},
+    {LIB3DS_KFDATA, LIB3DS_TARGET_NODE_TAG, Prefix::None, 0},
+    {LIB3DS_KFDATA, LIB3DS_LIGHT_NODE_TAG, Prefix::None, 0},
+    {LIB3DS_KFDATA, LIB3DS_L_TARGET_NODE_TAG, Prefix::None, 0},
+    {LIB3DS_KFDATA, LIB3DS_SPOTLIGHT_NODE_TAG, Prefix::None, 0},
+
+    {LIB3DS_MAT_ENTRY, LIB3DS_MAT_AMBIENT, Prefix::None, 0},
+    {LIB3DS_MAT_ENTRY, LIB3DS_MAT_DIFFUSE, Prefix::None, 0},
+    {LIB3DS_MAT_ENTRY, LIB3DS_MAT_SPECULAR, Prefix::None, 0},
+    {LIB3DS_MAT_ENTRY, LIB3DS_MAT_SHININESS, Prefix::None, 0},
+    {LIB3DS_MAT_ENTRY, LIB3DS_MAT_SHIN2PCT, Prefix::None, 0},
+    {LIB3DS_MAT_ENTRY, LIB3DS_MAT_TRANSPARENCY, Prefix::None, 0},
+    {LIB3DS_MAT_ENTRY, LIB3DS_MAT_XPFALL, Prefix::None, 0},
+    {LIB3DS_MAT_ENTRY, LIB3DS_MAT_REFBLUR, Prefix::None, 0},
+    {LIB3DS_MAT_ENTRY, LIB3DS_MAT_SELF_ILPCT, Prefix::None, 0},
+    {LIB3DS_MAT_ENTRY, LIB3DS_MAT_TEXMAP, Prefix::None, 0},
+    {LIB3DS_MAT_ENTRY, LIB3DS_MAT_TEXMASK, Prefix::None, 0},
+    {LIB3DS_MAT_ENTRY, LIB3DS_MAT_TEX2MAP, Prefix::None, 0},
+    {LIB3DS_MAT_ENTRY, LIB3DS_MAT_TEX2MASK, Prefix::None, 0},
+    {LIB3DS_MAT_ENTRY, LIB3DS_MAT_OPACMAP, Prefix::None, 0},
+    {LIB3DS_MAT_ENTRY, LIB3DS_MAT_OPACMASK, Prefix::None, 0},
+    {LIB3DS_MAT_ENTRY, LIB3DS_MAT_BUMPMAP, Prefix::None, 0},
+    {LIB3DS_MAT_ENTRY, LIB3DS_MAT_BUMPMASK, Prefix::None, 0},
+    {LIB3DS_MAT_ENTRY, LIB3DS_MAT_SPECMAP, Prefix::None, 0},
+    {LIB3DS_MAT_ENTRY, LIB3DS_MAT_SPECMASK, Prefix::None, 0},
+    {LIB3DS_MAT_ENTRY, LIB3DS_MAT_SHINMAP, Prefix::None, 0},
+    {LIB3DS_MAT_ENTRY, LIB3DS_MAT_SHINMASK, Prefix::None, 0},
+    {LIB3DS_MAT_ENTRY, LIB3DS_MAT_SELFIMAP, Prefix::None, 0},
+    {LIB3DS_MAT_ENTRY, LIB3DS_MAT_SELFIMASK, Prefix::None, 0},
+    {LIB3DS_MAT_ENTRY, LIB3DS_MAT_REFLMAP, Prefix::None, 0},
+    {LIB3DS_MAT_ENTRY, LIB3DS_MAT_REFLMASK, Prefix::None, 0},
+
+    {LIB3DS_NAMED_OBJECT, LIB3DS_N_TRI_OBJECT, Prefix::None, 0},
+    {LIB3DS_NAMED_OBJECT, LIB3DS_N_DIRECT_LIGHT, Prefix::Fixed, 12},
+    {LIB3DS_NAMED_OBJECT, LIB3DS_N_CAMERA, Prefix::Fixed, 32},
+    {LIB3DS_N_TRI_OBJECT, LIB3DS_FACE_ARRAY, Prefix::FaceArray, 0},
+    {LIB3DS_N_DIRECT_LIGHT, LIB3DS_DL_SPOTLIGHT, Prefix::Fixed, 20},
+};
+
+const Descent* findDescent(std::uint16_t parent, std::uint16_t child) {
+    for (const Descent& d : kDescents)
+        if (d.parent == parent && d.child == child)
+            return &d;
+    return nullptr;
+}
+
+bool isNodeTag(std::uint16_t id) {
+    return id >= LIB3DS_AMBIENT_NODE_TAG && id <= LIB3DS_SPOTLIGHT_NODE_TAG;
+}
+
+// Bytes of the value after each key's tcb part; -1 for a name, -2 for not a track.
+int trackValueBytes(std::uint16_t id) {
+    switch (id) {
+    case LIB3DS_POS_TRACK_TAG:
+    case LIB3DS_SCL_TRACK_TAG:
+    case LIB3DS_COL_TRACK_TAG:
+        return 12;
+    case LIB3DS_ROT_TRACK_TAG:
+        return 16;
+    case LIB3DS_FOV_TRACK_TAG:
+    case LIB3DS_ROLL_TRACK_TAG:
+    case LIB3DS_HOT_TRACK_TAG:
+    case LIB3DS_FALL_TRACK_TAG:
+        return 4;
+    case LIB3DS_MORPH_TRACK_TAG:
+        return -1;
+    case LIB3DS_HIDE_TRACK_TAG:
+        return 0;
+    default:
+        return -2;
+    }
+}
+
+// What a N_TRI_OBJECT holds, for the corner check once all its chunks are seen.
+struct MeshCounts {
+    bool hasPoints = false;
+    std::size_t fewestPoints = 0; // the smallest POINT_ARRAY count
+    std::size_t cornerLimit = 0;  // the largest corner index + 1 of the faces
+};
+
+struct KeyframeNode {
+    std::size_t offset;
+    std::uint16_t id = 0;     // lib3ds's default when NODE_ID is absent
+    std::uint16_t parent = 0; // likewise without NODE_HDR
+};
+
+class Walker {
+  public:
+    Walker(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
+
+    bool run() {
+        if (size_ < kHeader)
+            return fail(0, "the file is shorter than a chunk header");
+        const std::uint16_t id = u16(0);
+        const std::uint32_t length = u32(2);
+        if (id != LIB3DS_M3DMAGIC)
+            return fail(0, "the file does not start with a 3DS main chunk");
+        if (length < kHeader)
+            return fail(0, "chunk length below 6");
+        if (length > size_)
+            return fail(0, "the main chunk runs past the end of the file (truncated)");
+        return walkChildren(id, kHeader, length, 0) && checkNodeTree();
+    }
+
+    const std::string& reason() const { return reason_; }
+
+  private:
+    bool fail(std::size_t offset, const std::string& what) {
+        reason_ = what + " (at byte " + std::to_string(offset) + ")";
+        return false;
+    }
+
+    std::uint16_t u16(std::size_t at) const {
+        return static_cast<std::uint16_t>(data_[at] | (data_[at + 1] << 8));
+    }
+    std::uint32_t u32(std::size_t at) const {
+        return static_cast<std::uint32_t>(data_[at]) |
+               (static_cast<std::uint32_t>(data_[at + 1]) << 8) |
+               (static_cast<std::uint32_t>(data_[at + 2]) << 16) |
+               (static_cast<std::uint32_t>(data_[at + 3]) << 24);
+    }
+
+    // Length of the NUL-terminated name at `at` including the NUL, or 0 when no NUL is
+    // found within the 64 bytes lib3ds allows or before `end`.
+    std::size_t nameBytes(std::size_t at, std::size_t end) const {
+        for (std::size_t i = 0; i < kNameBytes && at + i < end; ++i)
+            if (data_[at + i] == 0)
+                return i + 1;
+        return 0;
+    }
+
+    // Walks the chunks in [begin, end), the payload area of a chunk `parentId`. `faces` is
+    // the face count of the enclosing FACE_ARRAY (for its material groups).
+    bool walkChildren(std::uint16_t parentId, std::size_t begin, std::size_t end,
+                      std::size_t faces) {
+        std::size_t at = begin;
+        while (at < end) {
+            if (end - at < kHeader)
+                return fail(at, "stray bytes shorter than a chunk header at the end of a chunk");
+            const std::uint16_t id = u16(at);
+            const std::uint32_t length = u32(at + 2);
+            if (length < kHeader)
+                return fail(at, "chunk length below 6");
+            if (length > end - at)
+                return fail(at, "chunk runs past the end of its parent");
+            if (!checkChunk(parentId, id, at, at + length, faces))
+                return false;
+            at += length;
+        }
+        return true;
+    }
+
+    bool checkChunk(std::uint16_t parentId, std::uint16_t id, std::size_t at, std::size_t end,
+                    std::size_t faces) {
+        const std::size_t data = at + kHeader;
+        if (parentId == LIB3DS_KFDATA && isNodeTag(id))
+            nodes_.push_back(KeyframeNode{at});
+        if (isNodeTag(parentId))
+            return checkNodeChild(id, at, end);
+        if (parentId == LIB3DS_FACE_ARRAY && id == LIB3DS_MSH_MAT_GROUP)
+            return checkMaterialGroup(at, end, faces);
+        if (parentId == LIB3DS_FACE_ARRAY && id == LIB3DS_SMOOTH_GROUP && end - data < 4 * faces)
+            return fail(at, "smoothing groups for fewer faces than the face array holds");
+        if (parentId == LIB3DS_N_TRI_OBJECT && !checkMeshArray(id, at, end))
+            return false;
+
+        const Descent* descent = findDescent(parentId, id);
+        if (!descent)
+            return true;
+        std::size_t prefix = 0;
+        std::size_t faceCount = 0;
+        switch (descent->prefix) {
+        case Prefix::None:
+            break;
+        case Prefix::Fixed:
+            prefix = descent->bytes;
+            break;
+        case Prefix::Name:
+            prefix = nameBytes(data, end);
+            if (prefix == 0)
+                return fail(at, "object name without a terminating NUL within 64 bytes");
+            break;
+        case Prefix::FaceArray:
+            if (end - data < 2)
+                return fail(at, "face array without a face count");
+            faceCount = u16(data);
+            prefix = 2 + 8 * faceCount;
+            break;
+        }
+        if (prefix > end - data)
+            return fail(at, "chunk data runs past the end of the chunk");
+        if (descent->prefix == Prefix::FaceArray) {
+            for (std::size_t f = 0; f < faceCount; ++f)
+                for (std::size_t k = 0; k < 3; ++k) {
+                    const std::size_t corner = u16(data + 2 + 8 * f + 2 * k);
+                    if (corner + 1 > mesh_.cornerLimit)
+                        mesh_.cornerLimit = corner + 1;
+                }
+        }
+        if (id == LIB3DS_N_TRI_OBJECT)
+            mesh_ = MeshCounts{};
+        if (!walkChildren(id, data + prefix, end, faceCount))
+            return false;
+        if (id == LIB3DS_N_TRI_OBJECT && mesh_.cornerLimit > 0 &&
+            (!mesh_.hasPoints || mesh_.cornerLimit > mesh_.fewestPoints))
+            return fail(at, "a face corner names point " + std::to_string(mesh_.cornerLimit - 1) +
+                                " of a mesh with " +
+                                std::to_string(mesh_.hasPoints ? mesh_.fewestPoints : 0) +
+                                " points");
+        return true;
+    }
+
+    // The counted arrays of a mesh must fit their chunks; the point count bounds the faces.
+    bool checkMeshArray(std::uint16_t id, std::size_t at, std::size_t end) {
+        std::size_t itemBytes = 0;
+        if (id == LIB3DS_POINT_ARRAY)
+            itemBytes = 12;
+        else if (id == LIB3DS_TEX_VERTS)
+            itemBytes = 8;
+        else if (id == LIB3DS_POINT_FLAG_ARRAY)
+            itemBytes = 2;
+        else
+            return true;
+        const std::size_t data = at + kHeader;
+        if (end - data < 2)
+            return fail(at, "mesh array without a count");
+        const std::size_t count = u16(data);
+        if (end - data - 2 < count * itemBytes)
+            return fail(at, "mesh array holds fewer items than its count");
+        if (id == LIB3DS_POINT_ARRAY) {
+            mesh_.fewestPoints =
+                mesh_.hasPoints && mesh_.fewestPoints < count ? mesh_.fewestPoints : count;
+            mesh_.hasPoints = true;
+        }
+        return true;
+    }
+
+    // The chunks of a keyframer node: its id, header and tracks.
+    bool checkNodeChild(std::uint16_t id, std::size_t at, std::size_t end) {
+        const std::size_t data = at + kHeader;
+        KeyframeNode& node = nodes_.back();
+        if (id == LIB3DS_NODE_ID) {
+            if (end - data < 2)
+                return fail(at, "node id chunk too short");
+            node.id = u16(data);
+            return true;
+        }
+        if (id == LIB3DS_NODE_HDR) {
+            const std::size_t name = nameBytes(data, end);
+            if (name == 0)
+                return fail(at, "node name without a terminating NUL within 64 bytes");
+            if (end - data < name + 6)
+                return fail(at, "node header too short");
+            node.parent = u16(data + name + 4);
+            return true;
+        }
+        const int valueBytes = trackValueBytes(id);
+        if (valueBytes == -2)
+            return true;
+        return checkTrack(at, end, valueBytes);
+    }
+
+    bool checkTrack(std::size_t at, std::size_t end, int valueBytes) {
+        std::size_t p = at + kHeader;
+        if (end - p < 14)
+            return fail(at, "track header too short");
+        const std::int32_t keys = static_cast<std::int32_t>(u32(p + 10));
+        p += 14;
+        for (std::int32_t k = 0; k < keys; ++k) {
+            if (end - p < 6)
+                return fail(at, "track holds fewer keys than its count (" + std::to_string(k) +
+                                    " of " + std::to_string(keys) + ")");
+            const std::uint16_t tcbFlags = u16(p + 4);
+            std::size_t bytes = 6;
+            for (int bit = 0; bit < 5; ++bit)
+                if (tcbFlags & (1u << bit))
+                    bytes += 4;
+            if (valueBytes >= 0) {
+                bytes += static_cast<std::size_t>(valueBytes);
+            } else {
+                if (end - p < bytes)
+                    return fail(at, "track key runs past the end of the track");
+                const std::size_t name = nameBytes(p + bytes, end);
+                if (name == 0)
+                    return fail(at, "morph key name without a terminating NUL");
+                bytes += name;
+            }
+            if (end - p < bytes)
+                return fail(at, "track holds fewer keys than its count (" + std::to_string(k) +
+                                    " of " + std::to_string(keys) + ")");
+            p += bytes;
+        }
+        return true;
+    }
+
+    bool checkMaterialGroup(std::size_t at, std::size_t end, std::size_t faces) {
+        std::size_t p = at + kHeader;
+        const std::size_t name = nameBytes(p, end);
+        if (name == 0)
+            return fail(at, "material group name without a terminating NUL within 64 bytes");
+        p += name;
+        if (end - p < 2)
+            return fail(at, "material group without a face count");
+        const std::size_t count = u16(p);
+        p += 2;
+        if (end - p < 2 * count)
+            return fail(at, "material group holds fewer faces than its count");
+        for (std::size_t i = 0; i < count; ++i)
+            if (u16(p + 2 * i) >= faces)
+                return fail(at, "material group names face " + std::to_string(u16(p + 2 * i)) +
+                                    " of " + std::to_string(faces));
+        return true;
+    }
+
+    // lib3ds links every node to the node whose id its parent field names; a node that is,
+    // through its parents, its own ancestor sends lib3ds into endless recursion.
+    bool checkNodeTree() {
+        std::map<std::uint16_t, const KeyframeNode*> byId;
+        for (const KeyframeNode& node : nodes_) {
+            if (node.id == LIB3DS_NO_PARENT)
+                continue;
+            if (!byId.emplace(node.id, &node).second)
+                return fail(node.offset,
+                            "two keyframer nodes share the id " + std::to_string(node.id));
+        }
+        for (const KeyframeNode& node : nodes_) {
+            const KeyframeNode* at = &node;
+            for (std::size_t steps = 0; at->parent != LIB3DS_NO_PARENT; ++steps) {
+                const auto parent = byId.find(at->parent);
+                if (parent == byId.end())
+                    break;
+                at = parent->second;
+                if (at == &node || steps > nodes_.size())
+                    return fail(node.offset, "keyframer node " + std::to_string(node.id) +
+                                                 " is its own ancestor");
+            }
+        }
+        return true;
+    }
+
+    const std::uint8_t* data_;
+    std::size_t size_;
+    std::string reason_;
+    std::vector<KeyframeNode> nodes_;
+    MeshCounts mesh_;
+};
+
+} // namespace
+
+bool check3dsBytes(const std::uint8_t* data, std::size_t size, std::string* reason) {
+    Walker walker(data, size);
+    const bool ok = walker.run();
+    if (!ok && reason)
+        *reason = walker.reason();
+    return ok;
+}
+
+bool check3dsFile(const std::string& path, std::string* reason) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        if (reason)
+            *reason = "cannot open the file";
+        return false;
+    }
+    std::vector<std::uint8_t> bytes;
+    std::uint8_t buffer[1 << 16];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        bytes.insert(bytes.end(), buffer, buffer + got);
+    const bool readError = std::ferror(file) != 0;
+    std::fclose(file);
+    if (readError) {
+        if (reason)
+            *reason = "read error";
+        return false;
+    }
+    return check3dsBytes(bytes.data(), bytes.size(), reason);
+}

@@ -1,0 +1,19 @@
+// A structural check of .3DS files, run before lib3ds reads them.
+//
+// lib3ds 1.3 trusts its input: it loops forever on a chunk of size 0, reads a truncated file
+// as a success, writes out of bounds on a bad face index in a material group, reads past its
+// point list on a bad face corner and recurses until the stack ends on a keyframe node that is
+// its own parent. The check walks every chunk that lib3ds walks, with nested bounds, and looks
+// at the few fields that steer lib3ds's allocations, indices and links.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// True when the bytes are a .3DS file that lib3ds can read safely. On false, *reason (if not
+// null) says what is wrong and where (byte offsets), for tests and tools.
+bool check3dsBytes(const std::uint8_t* data, std::size_t size, std::string* reason);
+
+// The same for a file; an unreadable file is not safe either.
+bool check3dsFile(const std::string& path, std::string* reason);

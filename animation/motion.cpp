@@ -1,0 +1,143 @@
+// Skeletal motions on lib3ds 1.x.
+#include "animation/motion.h"
+
+#include <GL/gl.h>
+#include <lib3ds/file.h>
+#include <lib3ds/node.h>
+#include <lib3ds/vector.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "animation/chunk_check.h"
+#include "platform/fatal.h"
+
+namespace {
+
+// The world position of a node in the pose last evaluated: the matrix's translation column.
+float* position(Lib3dsNode* node) {
+    return node->matrix[3];
+}
+
+bool drawsBone(const Lib3dsNode* node) {
+    return node->type == LIB3DS_OBJECT_NODE && std::strcmp(node->name, "$$$DUMMY") != 0 &&
+           node->name[0] != '-';
+}
+
+} // namespace
+
+Motion::~Motion() {
+    if (file)
+        lib3ds_file_free(file);
+    delete clock;
+}
+
+void Motion::load(const std::string& filePath) {
+    path = filePath;
+    if (file) {
+        lib3ds_file_free(file);
+        file = nullptr;
+    }
+    // lib3ds hangs, crashes or reports success on malformed input, so it only ever sees
+    // files that passed the chunk check.
+    if (check3dsFile(filePath, nullptr))
+        file = lib3ds_file_load(filePath.c_str());
+    if (!file) {
+        std::fprintf(stderr, "Unable to open 3ds file %s\n", filePath.c_str());
+        platform::fatalExit(1);
+    }
+    lib3ds_file_eval(file, 0.0f);
+
+    boneTexture.load("../textures/white.png");
+    boneMesh.load("../models/bone.obj");
+    boneModel.setMesh(&boneMesh);
+    boneModel.setTexture(&boneTexture);
+
+    for (Lib3dsNode* node = file->nodes; node; node = node->next)
+        buildBones(node);
+}
+
+void Motion::buildBones(Lib3dsNode* node) {
+    for (Lib3dsNode* child = node->childs; child; child = child->next)
+        buildBones(child);
+    if (!drawsBone(node) || node->user.d != 0)
+        return;
+    const GLuint id = glGenLists(1);
+    if (id == 0)
+        return;
+    node->user.d = id;
+
+    float length = 0.0f;
+    for (Lib3dsNode* child = node->childs; child; child = child->next) {
+        Lib3dsVector offset;
+        lib3ds_vector_sub(offset, position(child), position(node));
+        const float distance = lib3ds_vector_length(offset);
+        if (distance > length)
+            length = distance;
+    }
+
+    glNewList(id, GL_COMPILE);
+    glPushMatrix();
+    glRotatef(-90.0f, 0.0f, 0.0f, 1.0f);
+    glScalef(1.0f, length / 5.0f, 1.0f);
+    boneModel.draw();
+    glPopMatrix();
+    glEndList();
+}
+
+void Motion::attachModel(Model* model, const std::string& nodeName) {
+    Lib3dsNode* node =
+        file ? lib3ds_file_node_by_name(file, nodeName.c_str(), LIB3DS_OBJECT_NODE) : nullptr;
+    if (!node || node->user.d == 0) {
+        std::fprintf(stderr,
+                     "Unable to attach a model to node \"%s\" of 3ds file \"%s\": no object node "
+                     "of that name with a bone\n",
+                     nodeName.c_str(), path.c_str());
+        platform::fatalExit(1);
+    }
+    glNewList(node->user.d, GL_COMPILE);
+    glRotatef(-90.0f, 0.0f, 0.0f, 1.0f);
+    model->draw();
+    glEndList();
+}
+
+void Motion::draw(unsigned int fps, float offsetSeconds) {
+    if (!file)
+        return;
+    if (!clock) {
+        clock = new Clock{};
+        clock->start(0.0);
+    }
+    glPushMatrix();
+    glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);
+    for (Lib3dsNode* node = file->nodes; node; node = node->next)
+        drawNode(node);
+    glPopMatrix();
+
+    lib3ds_file_eval(file, frameAt(clock->seconds(), offsetSeconds, fps, file->frames));
+}
+
+void Motion::drawNode(Lib3dsNode* node) {
+    for (Lib3dsNode* child = node->childs; child; child = child->next)
+        drawNode(child);
+    if (node->user.d == 0)
+        return;
+    const float* pivot = node->data.object.pivot;
+    glPushMatrix();
+    glMultMatrixf(&node->matrix[0][0]);
+    glTranslatef(-pivot[0], -pivot[1], -pivot[2]);
+    glCallList(node->user.d);
+    glPopMatrix();
+}
+
+float Motion::frameAt(double clockSeconds, float offsetSeconds, unsigned int fps, int frames) {
+    if (frames < 1)
+        return 0.0f;
+    double frame = std::floor(std::fmod((clockSeconds + offsetSeconds) * fps, frames));
+    if (!std::isfinite(frame))
+        return 0.0f;
+    if (frame < 0.0)
+        frame += frames;
+    return static_cast<float>(frame) + 0.0f;
+}

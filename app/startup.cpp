@@ -3,6 +3,8 @@
 
 #include <GL/gl.h>
 
+#include "app/manifest.h"
+
 void setupFixedGlState() {
     glClearColor(0, 0, 0, 0);
     glShadeModel(GL_SMOOTH);
@@ -13,4 +15,7 @@ void setupFixedGlState() {
     glEnable(GL_NORMALIZE);
 }
 
-void runLoaders() {}
+void runLoaders() {
+    for (int i = 0; i < kLoaderStepCount; ++i)
+        kLoaderSteps[i].run();
+}

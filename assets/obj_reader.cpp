@@ -13,8 +13,6 @@
 
 #include "platform/fatal.h"
 
-ObjReader objReader;
-
 namespace {
 
 enum class LineKind { normal, texCoord, position, face, other };

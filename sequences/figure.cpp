@@ -1,0 +1,20 @@
+// Figure placement shared by both sequences.
+#include "sequences/figure.h"
+
+#include <GL/gl.h>
+
+#include "animation/motion.h"
+
+void drawFigure(Motion& motion, float x, float y, float z, float angle, float scale, unsigned fps,
+                float offset) {
+    glPushMatrix();
+    glTranslatef(x, y, z);
+    glRotatef(angle, 0, 1, 0);
+    glScalef(scale, scale, scale);
+    motion.draw(fps, offset);
+    glPopMatrix();
+}
+
+void drawFigure(const FigurePlacement& f) {
+    drawFigure(*f.motion, f.x, f.y, f.z, f.angle, f.scale, f.fps, f.offset);
+}

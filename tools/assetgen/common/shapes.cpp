@@ -115,16 +115,16 @@ Mesh extrude(const std::vector<Vec2>& outline, float y0, float y1) {
         const Vec3 pa{a.u, y0, a.v}, pb{b.u, y0, b.v};
         const float len = length(pb - pa);
         // Outline is counter-clockwise seen from +y; walls face outwards.
-        m.addFlatQuad(pb, pa, {a.u, y1, a.v}, {b.u, y1, b.v}, {perimeter + len, 0},
-                      {perimeter, 0}, {perimeter, y1 - y0}, {perimeter + len, y1 - y0});
+        m.addFlatQuad(pa, pb, {b.u, y1, b.v}, {a.u, y1, a.v}, {perimeter, 0},
+                      {perimeter + len, 0}, {perimeter + len, y1 - y0}, {perimeter, y1 - y0});
         perimeter += len;
     }
     for (size_t i = 1; i + 1 < n; ++i) {
         const Vec2 a = outline[0], b = outline[i], c = outline[i + 1];
-        m.addFlatTriangle({a.u, y1, a.v}, {c.u, y1, c.v}, {b.u, y1, b.v}, {a.u, a.v}, {c.u, c.v},
-                          {b.u, b.v});
-        m.addFlatTriangle({a.u, y0, a.v}, {b.u, y0, b.v}, {c.u, y0, c.v}, {a.u, a.v}, {b.u, b.v},
+        m.addFlatTriangle({a.u, y1, a.v}, {b.u, y1, b.v}, {c.u, y1, c.v}, {a.u, a.v}, {b.u, b.v},
                           {c.u, c.v});
+        m.addFlatTriangle({a.u, y0, a.v}, {c.u, y0, c.v}, {b.u, y0, b.v}, {a.u, a.v}, {c.u, c.v},
+                          {b.u, b.v});
     }
     return m;
 }

@@ -1,0 +1,254 @@
+// The generated world as the demo reads it: every scene mesh through the demo's OBJ reader,
+// every texture a colour PNG of a power-of-two size, the enclosures facing inwards, the
+// figures standing on floors, the frame budget, and the same bytes on every run.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "assets/mesh.h"
+#include "assets/texture.h"
+#include "common/generators.h"
+#include "support/paths.h"
+#include "world/layout.h"
+#include "world_support.h"
+
+namespace fs = std::filesystem;
+using namespace gen::world::layout;
+
+namespace {
+
+const char* const kMeshes[] = {"ground",      "houses", "house",      "car",          "softbox",
+                               "disco_room1", "lamps",  "roof",       "loudspeekers", "tables",
+                               "scenes",      "floor",  "rigg",       "disco_lamp",   "blend",
+                               "sofa",        "joint",  "disco_house"};
+const char* const kTextures[] = {"ground2", "windows", "retro",  "cloud",  "roof",  "loudspeeker",
+                                 "wood",    "metal",   "bricks", "floor1", "blend", "disco_front2"};
+
+std::string model(const std::string& name) {
+    return generatedAssets() + "/models/" + name + ".obj";
+}
+
+std::uint32_t bigEndian(const std::string& bytes, size_t at) {
+    return (std::uint32_t(std::uint8_t(bytes[at])) << 24) |
+           (std::uint32_t(std::uint8_t(bytes[at + 1])) << 16) |
+           (std::uint32_t(std::uint8_t(bytes[at + 2])) << 8) | std::uint8_t(bytes[at + 3]);
+}
+
+bool powerOfTwo(std::uint32_t v) {
+    return v && !(v & (v - 1));
+}
+
+// Height of the first surface straight below (x, y, z), or -1e9 when there is none.
+float surfaceBelow(const std::vector<Tri>& tris, float x, float y, float z) {
+    const float d = rayHit({x, y, z}, {0, -1, 0}, tris);
+    return d < 0 ? -1e9f : y - d;
+}
+
+} // namespace
+
+TEST(WorldAssets, EveryMeshReadsBackWellFormed) {
+    for (const char* name : kMeshes) {
+        Mesh mesh;
+        mesh.load(model(name).c_str());
+        SCOPED_TRACE(name);
+        ASSERT_GT(mesh.faceCount, 0);
+        for (int f = 0; f < mesh.faceCount; ++f) {
+            const Face& face = mesh.faces[f];
+            float p[3][3];
+            for (int k = 0; k < 3; ++k) {
+                ASSERT_GE(face.vertex[k], 0);
+                ASSERT_LT(face.vertex[k], mesh.vertexCount);
+                ASSERT_GE(face.normal[k], 0);
+                ASSERT_LT(face.normal[k], mesh.normalCount);
+                ASSERT_GE(face.texCoord[k], 0);
+                ASSERT_LT(face.texCoord[k], mesh.texCoordCount);
+                for (int a = 0; a < 3; ++a)
+                    p[k][a] = mesh.vertices[3 * face.vertex[k] + a];
+            }
+            const P3 a{p[0][0], p[0][1], p[0][2]}, b{p[1][0], p[1][1], p[1][2]},
+                c{p[2][0], p[2][1], p[2][2]};
+            const P3 n = cross(b - a, c - a);
+            ASSERT_GT(norm(n), 1e-6f) << "degenerate face " << f;
+            for (int k = 0; k < 3; ++k) {
+                const float* vn = &mesh.normals[3 * face.normal[k]];
+                const P3 corner{vn[0], vn[1], vn[2]};
+                ASSERT_NEAR(norm(corner), 1.0f, 2e-3f) << "face " << f;
+                ASSERT_GT(dot(corner, n), 0.0f) << "face " << f << " winds against its normal";
+            }
+        }
+    }
+}
+
+TEST(WorldAssets, EveryTextureIsAColourPngOfAPowerOfTwoSide) {
+    for (const char* name : kTextures) {
+        SCOPED_TRACE(name);
+        const std::string path = generatedAssets() + "/textures/" + name + ".png";
+        const std::string bytes = readFile(path);
+        ASSERT_GT(bytes.size(), 33u);
+        ASSERT_EQ(bytes.substr(1, 3), "PNG");
+        const std::uint32_t width = bigEndian(bytes, 16), height = bigEndian(bytes, 20);
+        EXPECT_TRUE(powerOfTwo(width) && powerOfTwo(height)) << width << " x " << height;
+        EXPECT_GE(std::min(width, height), 256u);
+        EXPECT_LE(std::max(width, height), 1024u);
+        EXPECT_EQ(bytes[24], 8);                       // bits per sample
+        EXPECT_TRUE(bytes[25] == 2 || bytes[25] == 6); // RGB or RGBA
+        int32_t w = 0, h = 0;
+        unsigned char* pixels = loadPng(path.c_str(), w, h);
+        ASSERT_NE(pixels, nullptr);
+        // Not a flat fill: the darkest and brightest texels are well apart.
+        int lo = 255, hi = 0;
+        for (int i = 0; i < w * h; ++i) {
+            const int g = pixels[4 * i + 1];
+            lo = std::min(lo, g);
+            hi = std::max(hi, g);
+        }
+        delete[] pixels;
+        EXPECT_GT(hi - lo, 60);
+    }
+}
+
+TEST(WorldAssets, TheBeamIsBrightAtTheLampAndBlackAtTheRim) {
+    const std::string path = generatedAssets() + "/textures/blend.png";
+    int32_t w = 0, h = 0;
+    unsigned char* pixels = loadPng(path.c_str(), w, h);
+    ASSERT_NE(pixels, nullptr);
+    auto rowMean = [&](int row) {
+        double sum = 0;
+        for (int x = 0; x < w; ++x)
+            sum += pixels[4 * (row * w + x) + 2]; // red
+        return sum / w / 255.0;
+    };
+    // The mesh maps the lamp end to the image's top row and the rim to the bottom row.
+    EXPECT_LT(rowMean(0), 0.1);
+    EXPECT_GT(rowMean(h / 10), 0.5);
+    EXPECT_GT(rowMean(h / 10), rowMean(h / 2));
+    EXPECT_GT(rowMean(h / 2), rowMean(h * 9 / 10));
+    EXPECT_LT(rowMean(h - 1), 0.01);
+    delete[] pixels;
+}
+
+TEST(WorldAssets, EnclosuresFaceInwards) {
+    // The sky dome: every face looks towards its centre.
+    for (const Tri& t : trianglesOf(model("softbox"))) {
+        const P3 centre = (t.a + t.b + t.c) * (1.0f / 3);
+        EXPECT_GT(dot(cross(t.b - t.a, t.c - t.a), centre * -1.0f), 0.0f);
+    }
+    // The hall: the faces on its walls and ceiling look into it.
+    int shell = 0;
+    for (const Tri& t : trianglesOf(model("disco_room1"))) {
+        const P3 n = unit(cross(t.b - t.a, t.c - t.a));
+        const P3 c = (t.a + t.b + t.c) * (1.0f / 3);
+        const float e = 0.01f;
+        if (std::fabs(c.x - kHallX0) < e || std::fabs(c.x - kHallX1) < e ||
+            std::fabs(c.z - kHallZ0) < e || std::fabs(c.z - kHallZ1) < e ||
+            std::fabs(c.y - kHallTop) < e) {
+            ++shell;
+            const P3 inward = unit(P3{-80, 40, -60} - c);
+            EXPECT_GT(dot(n, inward), 0.0f) << c.x << " " << c.y << " " << c.z;
+        }
+    }
+    EXPECT_GT(shell, 10);
+}
+
+TEST(WorldAssets, FiguresStandOnFloorsWithRoomAboveThem) {
+    const std::vector<Tri> city =
+        worldTriangles({"ground", "houses", "lamps", "roof", "disco_house"});
+    const std::vector<Tri> disco = worldTriangles(
+        {"disco_room1", "floor", "loudspeekers", "tables", "scenes", "rigg", "sofa"});
+    struct Stand {
+        const char* who;
+        bool inCity;
+        float x, y, z, height;
+    };
+    std::vector<Stand> stands = {
+        {"guard", true, 28.4f, 0, 26.4f, 3.4f},
+        {"guard", true, 33, 0, 26.4f, 3.7f},
+        {"entrance dancer", true, 30.9f, 5, 31.7f, 6.8f},
+        {"rooftop dancer", true, 104, 85, -51, 13.6f},
+        {"lone hopper", true, -2, 1, -64, 8.5f},
+        {"ring dancer", false, 20, 8, 0, 30},
+        {"ring dancer", false, 0, 8, -20, 30},
+        {"booth dancer", false, -2, 41, -257, 17},
+        {"barman", false, -134, 0, 39, 30},
+        {"performer", false, -145, 10, -230, 25},
+        {"performer", false, -125, 10, -230, 25},
+        {"floor dancer", false, -139, 0, -182, 25},
+        {"floor dancer", false, -109, 0, -162, 25},
+        {"floor dancer", false, -169, 0, -162, 25},
+        {"table dancer", false, -124, -21, 109, 17},
+    };
+    for (int row = 0; row < 10; ++row)
+        for (float x : {-6.0f, 2.0f})
+            stands.push_back({"queue", true, x, 1, -56.0f + 3 * row, 3.4f});
+    for (float x = -104; x <= 104; x += 8) {
+        stands.push_back({"walker", true, x, 0, -61, 6.8f});
+        stands.push_back({"walker", true, x, 0, -69, 6.8f});
+    }
+    for (const Stand& s : stands) {
+        const std::vector<Tri>& world = s.inCity ? city : disco;
+        EXPECT_NEAR(surfaceBelow(world, s.x, s.y + 0.5f, s.z), s.y, 0.05f)
+            << s.who << " at " << s.x << ", " << s.z;
+        const float above = rayHit({s.x, s.y + 0.5f, s.z}, {0, 1, 0}, world);
+        EXPECT_TRUE(above < 0 || above > s.height) << s.who << " at " << s.x << ", " << s.z;
+    }
+    // The sitters rest on seats at their height, their feet on the floor below.
+    struct Sit {
+        float x, y, z;
+    } sitters[] = {{-110, 3, -56}, {-125, -36, 124}, {-139, -36, 124}, {-121, -36, 95}};
+    const std::vector<Tri> sofas = worldTriangles({"sofa"});
+    for (const Sit& s : sitters) {
+        EXPECT_NEAR(surfaceBelow(sofas, s.x, s.y + 30, s.z), s.y + kSeatHeight, 0.05f) << s.x;
+        EXPECT_NEAR(surfaceBelow(disco, s.x, s.y + 0.5f, s.z), s.y, 0.05f) << s.x;
+    }
+}
+
+TEST(WorldAssets, NoFrameDrawsMoreThanTheBudget) {
+    auto count = [](std::initializer_list<const char*> names) {
+        size_t n = 0;
+        for (const char* name : names)
+            n += trianglesOf(model(name)).size();
+        return n;
+    };
+    const int hopper = figureTriangles("hoppande.3DS", false);
+    const int guard = figureTriangles("vakt.3ds", true);
+    const int walker = figureTriangles("walking_man.3DS", true);
+    ASSERT_GT(hopper, 0) << "the figures' generator failed";
+    ASSERT_GT(guard, 0);
+    ASSERT_GT(walker, 0);
+    const size_t city = count({"ground", "houses", "lamps", "roof", "disco_house", "softbox"}) +
+                        2 * guard + figureTriangles("human_dance.3ds", false) +
+                        figureTriangles("pist.3DS", false) + 2 * walker + 51 * hopper;
+    const size_t disco =
+        count({"disco_room1", "floor", "loudspeekers", "tables", "scenes", "rigg", "sofa"}) +
+        12 * count({"disco_lamp", "blend"}) + 5 * figureTriangles("human_dance.3ds", false) +
+        figureTriangles("juck.3DS", false) + 4 * figureTriangles("sitting.3DS", false) +
+        figureTriangles("bar_man.3DS", false) + 2 * figureTriangles("kelbro.3DS", false) +
+        3 * figureTriangles("pist2.3DS", false);
+    std::cout << "[ triangles ] city frame " << city << ", disco frame " << disco << "\n";
+    EXPECT_LE(city, 20000u);
+    EXPECT_LE(disco, 20000u);
+}
+
+TEST(WorldAssets, GeneratingTwiceWritesTheSameBytes) {
+    const std::string again = makeScratchTree("world-again");
+    const gen::OutputDirs out{again + "/models", again + "/models/moves", again + "/textures",
+                              again + "/music"};
+    ASSERT_TRUE(gen::generateWorld(out));
+    int compared = 0;
+    for (const char* sub : {"models", "textures"})
+        for (const auto& entry : fs::directory_iterator(again + "/" + sub)) {
+            if (!entry.is_regular_file())
+                continue;
+            const std::string name = entry.path().filename().string();
+            const std::string first = readFile(generatedAssets() + "/" + sub + "/" + name);
+            EXPECT_FALSE(first.empty()) << name;
+            EXPECT_TRUE(first == readFile(entry.path().string())) << name << " differs";
+            ++compared;
+        }
+    EXPECT_EQ(compared, 18 + 2 + 12);
+}

@@ -1,0 +1,64 @@
+// Where the world's fixed things are: the places the sequences put figures, lights and the
+// camera, and the heights the content must give them. Renderer frame, y up, world units.
+#pragma once
+
+namespace gen {
+namespace world {
+namespace layout {
+
+// ---- City -----------------------------------------------------------------------------
+// The main street runs along x; the walkers cross it on z = -61 and z = -69 at height 0.
+constexpr float kStreetNorth = -58.0f, kStreetSouth = -76.0f;
+// A crossing island at height 1 holds the lone hopper at (-2, 1, -64).
+constexpr float kIslandX0 = -9.0f, kIslandX1 = 5.0f, kIslandZ0 = -66.6f, kIslandZ1 = -62.3f;
+// The square north of the street is a pavement at height 1 (the hopping queue stands on it,
+// x -6..2, z -56..-29) up to the disco's front at z = 35.
+constexpr float kPavementTop = 1.0f;
+constexpr float kSquareX0 = -40.0f, kSquareX1 = 70.0f;
+constexpr float kDiscoFrontZ = 35.0f;
+// The disco's entrance: a recess at height 0 where the guards stand (28.4 and 33, z 26.4),
+// under a canopy whose top at height 5 carries a dancer at (30.9, 5, 31.7).
+constexpr float kDoorX = 30.7f;
+constexpr float kRecessX0 = 23.0f, kRecessX1 = 38.5f, kRecessZ0 = 19.0f;
+constexpr float kCanopyX0 = 25.5f, kCanopyX1 = 36.0f, kCanopyZ0 = 28.5f, kCanopyTop = 5.0f;
+constexpr float kDiscoX0 = kDoorX - 32.0f, kDiscoX1 = kDoorX + 32.0f, kDiscoZ1 = 100.0f;
+// The tower whose roof at 85 carries the rooftop dancer at (104, 85, -51).
+constexpr float kTowerX0 = 88.0f, kTowerX1 = 120.0f, kTowerZ0 = -56.0f, kTowerZ1 = -24.0f;
+constexpr float kTowerTop = 85.0f;
+// The glowing sky dome, before the sequence scales it by 1.4.
+constexpr float kSkyRadius = 320.0f, kSkyHeight = 200.0f, kSkyScale = 1.4f;
+
+// ---- Disco ----------------------------------------------------------------------------
+// The hall: brick shell around everything.
+constexpr float kHallX0 = -208.0f, kHallX1 = 66.0f, kHallZ0 = -282.0f, kHallZ1 = 162.0f;
+constexpr float kHallTop = 88.0f;
+// The raised round dance floor at the origin (ring dancers at radius 20, height 8).
+constexpr float kRoundFloorRadius = 30.0f, kRoundFloorTop = 8.0f;
+// The second dance floor at height 0 (dancers at (-139,0,-182), (-109,0,-162), (-169,0,-162)).
+constexpr float kSecondX0 = -185.0f, kSecondX1 = -92.0f, kSecondZ0 = -212.0f, kSecondZ1 = -138.0f;
+// The stage at height 10 (performers at (-145,10,-230) and (-125,10,-230), facing +z).
+constexpr float kStageX0 = -182.0f, kStageX1 = -88.0f, kStageZ0 = -272.0f, kStageZ1 = -219.0f,
+                kStageTop = 10.0f;
+// The booth high on the back wall: its floor at 41 holds a dancer at (-2, 41, -257).
+constexpr float kBoothX0 = -30.0f, kBoothX1 = 26.0f, kBoothZ0 = -282.0f, kBoothZ1 = -236.0f,
+                kBoothTop = 41.0f;
+// The seated figure at (-110, 3, -56) facing -x sits on a dais at height 3.
+constexpr float kDaisX0 = -128.0f, kDaisX1 = -92.0f, kDaisZ0 = -78.0f, kDaisZ1 = -36.0f,
+                kDaisTop = 3.0f;
+// The sunken lounge: floor at -36, table top at -21 under the spinning dancer at
+// (-124, -21, 109); the close-up camera stands at (-91, -15, 109).
+constexpr float kLoungeX0 = -190.0f, kLoungeX1 = -74.0f, kLoungeZ0 = 66.0f, kLoungeZ1 = 152.0f,
+                kLoungeFloor = -36.0f, kTableTop = -21.0f;
+constexpr float kTableX = -124.0f, kTableZ = 109.0f;
+// The barman at (-134, 0, 39) facing 135 degrees (towards the main floor).
+constexpr float kBarX = -134.0f, kBarZ = 39.0f, kBarAngle = 135.0f;
+// Lamp anchors (the lamps swing about them): four at 66 over the round floor, eight at 60
+// over the second floor.
+constexpr float kLampHighA = 66.0f, kLampHighB = 60.0f;
+
+// A sitting figure drawn at scale 0.2 rests on a seat this high above its feet.
+constexpr float kSeatHeight = 9.0f;
+
+} // namespace layout
+} // namespace world
+} // namespace gen

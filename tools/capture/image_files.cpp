@@ -1,10 +1,6 @@
 // PNG and JPEG output.
 #include "image_files.h"
 
-#include <png.h>
-
-#include <cstring>
-
 #include "process.h"
 
 namespace capture {
@@ -19,21 +15,6 @@ bool isJpeg(const std::string& path) {
 }
 
 } // namespace
-
-bool writePng(const std::string& path, const RgbImage& image, std::string* error) {
-    png_image png;
-    std::memset(&png, 0, sizeof png);
-    png.version = PNG_IMAGE_VERSION;
-    png.width = static_cast<png_uint_32>(image.width);
-    png.height = static_cast<png_uint_32>(image.height);
-    png.format = PNG_FORMAT_RGB;
-    if (!png_image_write_to_file(&png, path.c_str(), 0, image.pixels.data(), 0, nullptr)) {
-        *error = "cannot write " + path + ": " + png.message;
-        png_image_free(&png);
-        return false;
-    }
-    return true;
-}
 
 bool writePicture(const std::string& path, const RgbImage& image, std::string* error) {
     if (!isJpeg(path))

@@ -1,4 +1,4 @@
-// Contact sheet layout and a tiny bitmap font for the labels.
+// Contact sheet layout: labelled tiles in a grid.
 #include "sheet.h"
 
 #include <algorithm>
@@ -9,38 +9,7 @@
 namespace capture {
 namespace {
 
-constexpr int kGlyphWidth = 5;
-constexpr int kGlyphHeight = 7;
 constexpr int kGap = 6; // pixels between tiles and around the sheet
-
-struct Glyph {
-    char c;
-    unsigned char rows[kGlyphHeight]; // top row first; bit 4 is the leftmost column
-};
-
-const Glyph kFont[] = {
-    {'0', {0x0E, 0x11, 0x13, 0x15, 0x19, 0x11, 0x0E}},
-    {'1', {0x04, 0x0C, 0x04, 0x04, 0x04, 0x04, 0x0E}},
-    {'2', {0x0E, 0x11, 0x01, 0x02, 0x04, 0x08, 0x1F}},
-    {'3', {0x1F, 0x02, 0x04, 0x02, 0x01, 0x11, 0x0E}},
-    {'4', {0x02, 0x06, 0x0A, 0x12, 0x1F, 0x02, 0x02}},
-    {'5', {0x1F, 0x10, 0x1E, 0x01, 0x01, 0x11, 0x0E}},
-    {'6', {0x06, 0x08, 0x10, 0x1E, 0x11, 0x11, 0x0E}},
-    {'7', {0x1F, 0x01, 0x02, 0x04, 0x08, 0x08, 0x08}},
-    {'8', {0x0E, 0x11, 0x11, 0x0E, 0x11, 0x11, 0x0E}},
-    {'9', {0x0E, 0x11, 0x11, 0x0F, 0x01, 0x02, 0x0C}},
-    {'.', {0x00, 0x00, 0x00, 0x00, 0x00, 0x0C, 0x0C}},
-    {'-', {0x00, 0x00, 0x00, 0x1F, 0x00, 0x00, 0x00}},
-    {':', {0x00, 0x0C, 0x0C, 0x00, 0x0C, 0x0C, 0x00}},
-    {'s', {0x00, 0x00, 0x0E, 0x10, 0x0E, 0x01, 0x1E}},
-};
-
-const Glyph* findGlyph(char c) {
-    for (const Glyph& g : kFont)
-        if (g.c == c)
-            return &g;
-    return nullptr;
-}
 
 // Label scale for a tile width: readable on a 320-pixel tile, not shouting on a large one.
 int labelScale(int tileWidth) {
@@ -58,39 +27,6 @@ std::string timeLabel(double seconds) {
     if (!s.empty() && s.back() == '.')
         s.pop_back();
     return s + " s";
-}
-
-int textWidth(const std::string& text, int scale) {
-    if (text.empty())
-        return 0;
-    return static_cast<int>(text.size()) * (kGlyphWidth + 1) * scale - scale;
-}
-
-void drawText(RgbImage* image, int x, int y, const std::string& text, int scale,
-              const unsigned char rgb[3]) {
-    for (size_t i = 0; i < text.size(); ++i) {
-        const Glyph* glyph = findGlyph(text[i]);
-        if (!glyph)
-            continue;
-        const int left = x + static_cast<int>(i) * (kGlyphWidth + 1) * scale;
-        for (int row = 0; row < kGlyphHeight; ++row) {
-            for (int col = 0; col < kGlyphWidth; ++col) {
-                if (!(glyph->rows[row] & (0x10 >> col)))
-                    continue;
-                for (int dy = 0; dy < scale; ++dy) {
-                    for (int dx = 0; dx < scale; ++dx) {
-                        const int px = left + col * scale + dx;
-                        const int py = y + row * scale + dy;
-                        if (px < 0 || py < 0 || px >= image->width || py >= image->height)
-                            continue;
-                        std::memcpy(
-                            &image->pixels[(static_cast<size_t>(py) * image->width + px) * 3], rgb,
-                            3);
-                    }
-                }
-            }
-        }
-    }
 }
 
 RgbImage scaleDown(const RgbImage& image, int width, int height) {
@@ -133,7 +69,7 @@ RgbImage composeSheet(const std::vector<RgbImage>& tiles, const std::vector<std:
     const int tileW = tiles[0].width;
     const int tileH = tiles[0].height;
     const int scale = labelScale(tileW);
-    const int labelH = kGlyphHeight * scale + 2 * kGap;
+    const int labelH = picture::kGlyphHeight * scale + 2 * kGap;
     sheet.width = kGap + columns * (tileW + kGap);
     sheet.height = kGap + rows * (tileH + labelH + kGap);
     sheet.pixels.assign(static_cast<size_t>(sheet.width) * sheet.height * 3, 24);

@@ -11,14 +11,8 @@ namespace capture {
 // "5 s", "39.5 s", "38.59 s": the moment with up to three decimals, no trailing zeros.
 std::string timeLabel(double seconds);
 
-// Draws `text` with the built-in 5 x 7 pixel font, each font pixel `scale` x `scale` image
-// pixels, top-left corner at (x, y). It knows digits, '.', '-', ':', 's' and space; any other
-// character is drawn as a space. Pixels outside the image are skipped.
-void drawText(RgbImage* image, int x, int y, const std::string& text, int scale,
-              const unsigned char rgb[3]);
-
-// Width in image pixels of `text` drawn at `scale`.
-int textWidth(const std::string& text, int scale);
+using picture::drawText;
+using picture::textWidth;
 
 // `image` scaled to width x height (no larger than it), each pixel the mean of the pixels it
 // covers.

@@ -7,8 +7,8 @@
 // every cell N times larger (1 to 4) for a closer look.
 #include <GL/gl.h>
 #include <lib3ds/file.h>
-#include <png.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -24,7 +24,7 @@
 #include "assets/texture.h"
 #include "platform/offscreen_gl.h"
 #include "platform/tick.h"
-#include "tools/figure_sheet/label_font.h"
+#include "tools/picture/picture.h"
 
 namespace {
 
@@ -61,40 +61,6 @@ struct Layout {
     int cellW, cellH;
     double viewH; // world height shown under the label strip
 };
-
-// setjmp lives in this function alone, with nothing to destroy between it and libpng.
-bool writeRows(FILE* f, int width, int height, png_bytep* rows) {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    if (!png)
-        return false;
-    png_infop info = png_create_info_struct(png);
-    if (!info || setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, info ? &info : nullptr);
-        return false;
-    }
-    png_init_io(png, f);
-    png_set_compression_level(png, 9);
-    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    png_write_image(png, rows);
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    return true;
-}
-
-// Writes RGB bytes (top row first) as a PNG file.
-bool writePng(const std::string& path, int width, int height,
-              const std::vector<std::uint8_t>& rgb) {
-    std::vector<png_bytep> rows(height);
-    for (int y = 0; y < height; ++y)
-        rows[y] = const_cast<png_bytep>(&rgb[static_cast<size_t>(y) * width * 3]);
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    const bool ok = writeRows(f, width, height, rows.data());
-    return std::fclose(f) == 0 && ok;
-}
 
 // A white key light from the upper front left and a grey fill, fixed to the eye.
 void setupLight() {
@@ -206,7 +172,8 @@ int main(int argc, char** argv) {
     }
     glFinish();
 
-    std::vector<std::uint8_t> rgb = gl.readRgbTopDown();
+    picture::RgbImage image{width, height, gl.readRgbTopDown()};
+    std::vector<std::uint8_t>& rgb = image.pixels;
     // Floor lines, cell borders and labels.
     const int floorRow =
         cellH - static_cast<int>(std::lround(-kViewBottom / layout.viewH * (cellH - kLabelH)));
@@ -223,13 +190,16 @@ int main(int argc, char** argv) {
     for (int c = 1; c < cols; ++c)
         for (int py = 0; py < height; ++py)
             set(c * cellW, py, c == kMomentCount ? 20 : 60);
-    const std::uint8_t ink[3] = {235, 225, 150};
+    const unsigned char ink[3] = {235, 225, 150};
     for (int m = 0; m < kMotionCount; ++m) {
-        sheet::drawText(rgb, width, height, 3, m * cellH + 3, kMotions[m].label, ink);
-        sheet::drawText(rgb, width, height, kMomentCount * cellW + 3, m * cellH + 3, "side", ink);
+        std::string label = kMotions[m].label;
+        for (char& c : label)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        picture::drawText(&image, 3, m * cellH + 3, label, 1, ink);
+        picture::drawText(&image, kMomentCount * cellW + 3, m * cellH + 3, "SIDE", 1, ink);
     }
-    if (!writePng(argv[1], width, height, rgb)) {
-        std::fprintf(stderr, "figure-sheet: cannot write %s\n", argv[1]);
+    if (!picture::writePng(argv[1], image, &error)) {
+        std::fprintf(stderr, "figure-sheet: %s\n", error.c_str());
         return 1;
     }
     std::printf("figure-sheet: %d motions, %d x %d pixels, written to %s\n", kMotionCount, width,

@@ -1,14 +1,17 @@
-// The label font.
-#include "tools/figure_sheet/label_font.h"
+// PNG output and the label font.
+#include "tools/picture/picture.h"
+
+#include <png.h>
 
 #include <cctype>
+#include <cstring>
 
-namespace sheet {
+namespace picture {
 namespace {
 
 struct Glyph {
     char c;
-    std::uint8_t rows[kGlyphHeight];
+    std::uint8_t rows[kGlyphHeight]; // top row first; bit 4 is the leftmost column
 };
 
 const Glyph kGlyphs[] = {
@@ -50,41 +53,71 @@ const Glyph kGlyphs[] = {
     {'9', {0x0E, 0x11, 0x11, 0x0F, 0x01, 0x02, 0x0C}},
     {'_', {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x1F}},
     {'.', {0x00, 0x00, 0x00, 0x00, 0x00, 0x0C, 0x0C}},
+    {'-', {0x00, 0x00, 0x00, 0x1F, 0x00, 0x00, 0x00}},
+    {':', {0x00, 0x0C, 0x0C, 0x00, 0x0C, 0x0C, 0x00}},
+    {'s', {0x00, 0x00, 0x0E, 0x10, 0x0E, 0x01, 0x1E}},
 };
 
-const std::uint8_t kBlank[kGlyphHeight] = {0, 0, 0, 0, 0, 0, 0};
+// The glyph of `c`: its own if it has one (the lower-case 's' of time labels), else that of
+// its capital; null for characters the font does not know.
+const Glyph* findGlyph(char c) {
+    const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const Glyph* found = nullptr;
+    for (const Glyph& g : kGlyphs) {
+        if (g.c == c)
+            return &g;
+        if (g.c == upper)
+            found = &g;
+    }
+    return found;
+}
 
 } // namespace
 
-const std::uint8_t* glyph(char c) {
-    const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    for (const Glyph& g : kGlyphs)
-        if (g.c == upper)
-            return g.rows;
-    return kBlank;
+bool writePng(const std::string& path, const RgbImage& image, std::string* error) {
+    png_image png;
+    std::memset(&png, 0, sizeof png);
+    png.version = PNG_IMAGE_VERSION;
+    png.width = static_cast<png_uint_32>(image.width);
+    png.height = static_cast<png_uint_32>(image.height);
+    png.format = PNG_FORMAT_RGB;
+    if (!png_image_write_to_file(&png, path.c_str(), 0, image.pixels.data(), 0, nullptr)) {
+        *error = "cannot write " + path + ": " + png.message;
+        png_image_free(&png);
+        return false;
+    }
+    return true;
 }
 
-void drawText(std::vector<std::uint8_t>& rgb, int width, int height, int x, int y,
-              const std::string& text, const std::uint8_t color[3], int scale) {
+int textWidth(const std::string& text, int scale) {
+    if (text.empty())
+        return 0;
+    return static_cast<int>(text.size()) * (kGlyphWidth + 1) * scale - scale;
+}
+
+void drawText(RgbImage* image, int x, int y, const std::string& text, int scale,
+              const unsigned char rgb[3]) {
     for (size_t i = 0; i < text.size(); ++i) {
-        const std::uint8_t* rows = glyph(text[i]);
-        const int left = x + static_cast<int>(i) * kGlyphAdvance * scale;
+        const Glyph* glyph = findGlyph(text[i]);
+        if (!glyph)
+            continue;
+        const int left = x + static_cast<int>(i) * (kGlyphWidth + 1) * scale;
         for (int row = 0; row < kGlyphHeight; ++row)
             for (int col = 0; col < kGlyphWidth; ++col) {
-                if (!(rows[row] & (0x10 >> col)))
+                if (!(glyph->rows[row] & (0x10 >> col)))
                     continue;
                 for (int dy = 0; dy < scale; ++dy)
                     for (int dx = 0; dx < scale; ++dx) {
-                        const int px = left + col * scale + dx, py = y + row * scale + dy;
-                        if (px < 0 || py < 0 || px >= width || py >= height)
+                        const int px = left + col * scale + dx;
+                        const int py = y + row * scale + dy;
+                        if (px < 0 || py < 0 || px >= image->width || py >= image->height)
                             continue;
-                        std::uint8_t* p = &rgb[(static_cast<size_t>(py) * width + px) * 3];
-                        p[0] = color[0];
-                        p[1] = color[1];
-                        p[2] = color[2];
+                        std::memcpy(
+                            &image->pixels[(static_cast<size_t>(py) * image->width + px) * 3],
+                            rgb, 3);
                     }
             }
     }
 }
 
-} // namespace sheet
+} // namespace picture

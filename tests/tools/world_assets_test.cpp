@@ -153,6 +153,29 @@ TEST(WorldAssets, EnclosuresFaceInwards) {
         }
     }
     EXPECT_GT(shell, 10);
+    // The light wells behind the windows, beyond the back wall and beyond the west wall: each
+    // a box seen from inside, every face towards the middle of the box.
+    for (int well = 0; well < 2; ++well) {
+        std::vector<Tri> faces;
+        for (const Tri& t : trianglesOf(model("disco_room1"))) {
+            const P3 c = (t.a + t.b + t.c) * (1.0f / 3);
+            const bool behindBackWall = c.z < kHallZ0 - 1, behindWestWall = c.x < kHallX0 - 1;
+            if (well == 0 ? behindBackWall : behindWestWall && !behindBackWall)
+                faces.push_back(t);
+        }
+        ASSERT_GE(faces.size(), 10u) << well; // five faces, two triangles each
+        P3 lo = faces[0].a, hi = faces[0].a;
+        for (const Tri& t : faces)
+            for (P3 p : {t.a, t.b, t.c}) {
+                lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
+                hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
+            }
+        const P3 middle = (lo + hi) * 0.5f;
+        for (const Tri& t : faces) {
+            const P3 c = (t.a + t.b + t.c) * (1.0f / 3);
+            EXPECT_GT(dot(cross(t.b - t.a, t.c - t.a), middle - c), 0.0f) << well;
+        }
+    }
 }
 
 TEST(WorldAssets, FiguresStandOnFloorsWithRoomAboveThem) {
@@ -204,6 +227,41 @@ TEST(WorldAssets, FiguresStandOnFloorsWithRoomAboveThem) {
     for (const Sit& s : sitters) {
         EXPECT_NEAR(surfaceBelow(sofas, s.x, s.y + 30, s.z), s.y + kSeatHeight, 0.05f) << s.x;
         EXPECT_NEAR(surfaceBelow(disco, s.x, s.y + 0.5f, s.z), s.y, 0.05f) << s.x;
+    }
+}
+
+TEST(WorldAssets, SittersRestOnTheirSeatsWithTheirLegsInFrontOfThem) {
+    const std::vector<Tri> sofas = worldTriangles({"sofa"});
+    const std::vector<std::vector<P3>> frames = bonePoints("sitting.3DS", 10, 8);
+    ASSERT_FALSE(frames.empty()) << "the figures' generator failed";
+    const struct {
+        float x, y, z, angle;
+    } sitters[] = {
+        {-110, 3, -56, -90}, {-125, -36, 124, 180}, {-139, -36, 124, 180}, {-121, -36, 95, 0}};
+    const float scale = 0.2f;
+    for (const auto& s : sitters) {
+        SCOPED_TRACE(testing::Message() << "sitter at " << s.x << ", " << s.z);
+        const float a = s.angle / 57.29578f, c = std::cos(a), sn = std::sin(a);
+        int inside = 0;
+        float lowestOverSeat = 1e9f;
+        for (const std::vector<P3>& frame : frames)
+            for (const P3& p : frame) {
+                // As the demo places it: turned about +y by the angle, scaled, moved.
+                const P3 q{s.x + scale * (p.x * c + p.z * sn), s.y + scale * p.y,
+                           s.z + scale * (p.z * c - p.x * sn)};
+                // Straight up from inside the upholstery the first face met is a top seen
+                // from below; from outside nothing, or a face seen from its front.
+                int hit = -1;
+                rayHit(q, {0, 1, 0}, sofas, &hit);
+                if (hit >= 0 && sofas[hit].normal.y > 0.5f)
+                    ++inside;
+                if (scale * p.z > -3 && scale * p.z < kSeatFront)
+                    lowestOverSeat = std::min(lowestOverSeat, scale * p.y);
+            }
+        EXPECT_EQ(inside, 0) << "bone points inside the sofa";
+        // Sitting on the cushion, not hovering over it.
+        EXPECT_GE(lowestOverSeat, kSeatHeight);
+        EXPECT_LT(lowestOverSeat, kSeatHeight + 1.5f);
     }
 }
 

@@ -225,6 +225,98 @@ TEST_F(WorldPaths, TheDiscoEyeKeepsClearOfEverythingInsideTheHall) {
     }
 }
 
+namespace {
+
+constexpr float kFogEnd = 400.0f, kFar = 1000.0f;
+
+// How far beyond the fog's end (in eye depth, which is what linear fog reads) the first
+// surface along the ray from the eye through `target` lies; a negative number when something
+// stands between the eye and the target, or when the ray meets nothing.
+float depthBehind(const View& v, P3 target, const std::vector<Tri>& solid) {
+    const P3 dir = unit(target - v.eye);
+    const float hit = rayHit(v.eye, dir, solid);
+    if (hit < norm(target - v.eye) - 0.5f)
+        return -1;
+    return hit * dot(dir, unit(v.centre - v.eye));
+}
+
+} // namespace
+
+TEST_F(WorldPaths, TheWindowsOpenOntoLightBeyondTheFogsEnd) {
+    const std::vector<Tri> solid = worldTriangles(
+        {"disco_room1", "floor", "loudspeekers", "tables", "scenes", "rigg", "sofa"});
+    // Each window: its lower corner at the start of its width, the way across it, its panes.
+    const struct {
+        const char* name;
+        P3 start, across;
+        float width, y0, y1;
+        int panes;
+    } windows[] = {
+        {"booth",
+         {kBoothX0, 0, kHallZ0},
+         {1, 0, 0},
+         kBoothX1 - kBoothX0,
+         kBoothWindowY0,
+         kBoothWindowY1,
+         3},
+        {"lounge",
+         {kHallX0, 0, kLoungeWindowZ1},
+         {0, 0, -1},
+         kLoungeWindowZ1 - kLoungeWindowZ0,
+         kLoungeWindowY0,
+         kLoungeWindowY1,
+         3},
+        {"pit",
+         {kLoungeX0, 0, kLoungeWindowZ1},
+         {0, 0, -1},
+         kLoungeWindowZ1 - kLoungeWindowZ0,
+         kPitWindowY0,
+         kPitWindowY1,
+         3},
+    };
+    for (const auto& w : windows) {
+        SCOPED_TRACE(w.name);
+        int seen = 0;
+        for (double T = 38.6; T < 120; T += 0.5) {
+            const View v = discoView(disco(), T);
+            // The middle of every pane at four heights.
+            for (int pane = 0; pane < w.panes; ++pane)
+                for (float f : {0.2f, 0.4f, 0.6f, 0.8f}) {
+                    const P3 p = w.start + w.across * (w.width * (pane + 0.5f) / w.panes) +
+                                 P3{0, w.y0 + f * (w.y1 - w.y0), 0};
+                    if (!inView(v, p))
+                        continue;
+                    const float depth = depthBehind(v, p, solid);
+                    if (depth < 0)
+                        continue; // hidden behind something in the room
+                    ++seen;
+                    EXPECT_GE(depth, kFogEnd) << "at " << T << " s";
+                    EXPECT_LT(depth, kFar) << "at " << T << " s";
+                }
+        }
+        EXPECT_GT(seen, 20);
+    }
+}
+
+TEST_F(WorldPaths, TheDjAndTheTableDancerStandAgainstTheGlow) {
+    const std::vector<Tri> solid = worldTriangles(
+        {"disco_room1", "floor", "loudspeekers", "tables", "scenes", "rigg", "sofa"});
+    // The DJ's chest and head, seen on the way to his booth against the window behind it.
+    int djMoments = 0;
+    for (double T = 45; T < 58; T += 0.5) {
+        const View v = discoView(disco(), T);
+        bool both = true;
+        for (P3 p : {P3{-2, 50, -257}, P3{-2, 56, -257}})
+            both = both && inView(v, p) && depthBehind(v, p, solid) >= kFogEnd;
+        djMoments += both;
+    }
+    EXPECT_GE(djMoments, 6);
+    // The spinning dancer, from feet to head, against the lounge's windows in the close-up.
+    const View closeUp = discoView(disco(), 110);
+    for (float y : {-19.0f, -14.0f, -8.0f, -5.0f})
+        EXPECT_GE(depthBehind(closeUp, {-124, y, 109}, solid), kFogEnd) << y;
+}
+
 TEST_F(WorldPaths, TheCloseUpSeesTheTableDancerUnblocked) {
     const std::vector<Tri> solid = worldTriangles(
         {"disco_room1", "floor", "loudspeekers", "tables", "scenes", "rigg", "sofa"});

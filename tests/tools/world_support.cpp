@@ -123,8 +123,15 @@ float distanceToMesh(P3 p, const std::vector<Tri>& tris) {
 }
 
 float rayHit(P3 origin, P3 dir, const std::vector<Tri>& tris) {
+    return rayHit(origin, dir, tris, nullptr);
+}
+
+float rayHit(P3 origin, P3 dir, const std::vector<Tri>& tris, int* which) {
     float best = -1;
-    for (const Tri& t : tris) {
+    if (which)
+        *which = -1;
+    for (size_t i = 0; i < tris.size(); ++i) {
+        const Tri& t = tris[i];
         const P3 e1 = t.b - t.a, e2 = t.c - t.a;
         const P3 h = cross(dir, e2);
         const float det = dot(e1, h);
@@ -140,24 +147,73 @@ float rayHit(P3 origin, P3 dir, const std::vector<Tri>& tris) {
         if (v < 0 || u + v > 1)
             continue;
         const float d = dot(e2, q) * inv;
-        if (d > 0 && (best < 0 || d < best))
+        if (d > 0 && (best < 0 || d < best)) {
             best = d;
+            if (which)
+                *which = static_cast<int>(i);
+        }
     }
     return best;
 }
 
 namespace {
 
+// Nodes named "$$$DUMMY" or starting with '-' draw nothing.
+bool drawsABone(const Lib3dsNode* node) {
+    return node->type == LIB3DS_OBJECT_NODE && std::string(node->name) != "$$$DUMMY" &&
+           node->name[0] != '-';
+}
+
 void countDrawn(Lib3dsNode* node, int& drawn) {
     for (; node; node = node->next) {
-        const std::string name = node->name;
-        if (node->type == LIB3DS_OBJECT_NODE && name != "$$$DUMMY" && name[0] != '-')
+        if (drawsABone(node))
             ++drawn;
         countDrawn(node->childs, drawn);
     }
 }
 
+// Where a node's joint is: its matrix applied to minus its pivot (the demo draws the bone
+// from there), turned from the file's z-up frame to the renderer's.
+P3 jointOf(const Lib3dsNode* node) {
+    const float* pivot = node->data.object.pivot;
+    float p[3];
+    for (int i = 0; i < 3; ++i)
+        p[i] = -node->matrix[0][i] * pivot[0] - node->matrix[1][i] * pivot[1] -
+               node->matrix[2][i] * pivot[2] + node->matrix[3][i];
+    return {p[0], p[2], -p[1]};
+}
+
+void sampleBones(Lib3dsNode* node, int perBone, std::vector<P3>& out) {
+    for (; node; node = node->next) {
+        if (drawsABone(node))
+            for (Lib3dsNode* child = node->childs; child; child = child->next)
+                if (child->type == LIB3DS_OBJECT_NODE) {
+                    const P3 a = jointOf(node), b = jointOf(child);
+                    for (int k = 0; k <= perBone; ++k)
+                        out.push_back(a + (b - a) * (static_cast<float>(k) / perBone));
+                }
+        sampleBones(node->childs, perBone, out);
+    }
+}
+
 } // namespace
+
+std::vector<std::vector<P3>> bonePoints(const std::string& motion, int frameStep, int perBone) {
+    std::vector<std::vector<P3>> frames;
+    const std::string root = generatedFigures();
+    if (root.empty())
+        return frames;
+    Lib3dsFile* file = lib3ds_file_load((root + "/models/moves/" + motion).c_str());
+    if (!file)
+        return frames;
+    for (int frame = 0; frame < std::max(1, static_cast<int>(file->frames)); frame += frameStep) {
+        lib3ds_file_eval(file, static_cast<float>(frame));
+        frames.emplace_back();
+        sampleBones(file->nodes, perBone, frames.back());
+    }
+    lib3ds_file_free(file);
+    return frames;
+}
 
 int figureTriangles(const std::string& motion, bool withBody) {
     const std::string root = generatedFigures();

@@ -41,6 +41,16 @@ float distanceToMesh(P3 p, const std::vector<Tri>& tris);
 // hits (either side), or a negative number when it hits none.
 float rayHit(P3 origin, P3 dir, const std::vector<Tri>& tris);
 
+// The same, also naming the triangle hit (its index in `tris`, -1 for none).
+float rayHit(P3 origin, P3 dir, const std::vector<Tri>& tris, int* which);
+
+// Points along the bones of one figure on `motion` (a file of models/moves/), every
+// `frameStep`-th frame of its loop: for each frame, `perBone` + 1 points from each drawn
+// node's joint to each of its children's, in the figure's own frame as the demo draws it
+// unturned and unscaled (renderer axes, feet at y = 0, facing +z). Empty when the figures
+// could not be generated.
+std::vector<std::vector<P3>> bonePoints(const std::string& motion, int frameStep, int perBone);
+
 // Triangles one figure drawn on `motion` (a file of models/moves/) sends: a bone per drawn
 // node, the head model on "Head", the body model on "Upper spin" when `withBody`; -1 when
 // the figures could not be generated.

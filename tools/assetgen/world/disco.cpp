@@ -21,25 +21,117 @@ Transform facing(Vec3 at, float degrees) {
     return Transform::translate(at) * Transform::rotateY(degrees);
 }
 
-// A pillar of bricks from the floor to the ceiling.
-void pillar(Mesh& m, float x, float z, float half) {
-    tiledBox(m, {x - half, 0, z - half}, {x + half, kHallTop, z + half}, AtlasRect::whole(24, 24),
-             kPosY | kNegY);
+// The hall's outline seen from above, walked so that every wall faces into the hall (to the
+// right of the way): round the back room and the main room, past the walled-off nook.
+const Vec2 kOutline[] = {{kHallX1, kHallZ0}, {kHallX1, kNookZ},  {kNookX, kNookZ},
+                         {kNookX, kHallZ1},  {kHallX0, kHallZ1}, {kHallX0, kHallZ0}};
+
+// Neon tubes run round the walls at two heights; tubes and panels stand a little proud of
+// the bricks.
+constexpr float kTubeLow = 40.0f, kTubeHigh = 68.0f, kTube = 1.2f;
+constexpr float kTubeProud = 0.2f, kPanelProud = 0.35f;
+
+// A tube along the wall from `from` to `to` (the wall faces right of the way), its lower
+// edge at y.
+void tubeAlong(Mesh& m, Vec2 from, Vec2 to, float y, NeonTube colour) {
+    const float dx = to.u - from.u, dz = to.v - from.v, len = std::sqrt(dx * dx + dz * dz);
+    const Vec2 out{-dz / len * kTubeProud, dx / len * kTubeProud};
+    wall(m, {from.u + out.u, from.v + out.v}, {to.u + out.u, to.v + out.v}, y, y + kTube,
+         finer(neonRect(colour, 12, kTube), 40), {0, -y});
 }
 
-const Vec2 kPillars[] = {{-198, 15}, {56, 130}};
+// A tube standing up a wall facing `facing` (horizontal, unit), centred on `base`, from the
+// base's height to y1.
+void tubeUp(Mesh& m, Vec3 base, Vec3 facing, float y1, NeonTube colour) {
+    const Vec3 across{-facing.z, 0, facing.x}; // cross(up, across) = facing
+    const Vec3 origin = base - across * (kTube / 2) + facing * kTubeProud;
+    tiledQuad(m, origin, {0, 1, 0}, across, y1 - base.y, kTube,
+              finer(neonRect(colour, 12, kTube), 40));
+}
 
-// A sofa for a figure sitting at the local origin facing +z, seat `width` wide, feet at 0.
+// A wall of light panels `panel` units square, `cols` x `rows`, its lower left corner (seen
+// from the front) at `origin` on the wall, running along `along` (it faces
+// cross(along, up)). Each row starts three panels further round the colours.
+void panelWall(Mesh& m, Vec3 origin, Vec3 along, int cols, int rows, float panel, int first) {
+    const Vec3 facing{-along.z, 0, along.x};
+    const AtlasRect rect = finer(lightPanelsRect(panel), 3 * panel);
+    for (int row = 0; row < rows; ++row)
+        tiledQuad(m, origin + facing * kPanelProud + Vec3{0, row * panel, 0}, along, {0, 1, 0},
+                  cols * panel, panel, rect, {(first + 3 * row) * panel, 0});
+}
+
+// The house name in neon along a wall, `height` tall, one name every 8 * height units.
+void signBand(Mesh& m, Vec3 origin, Vec3 along, float width, float height) {
+    const Vec3 facing{-along.z, 0, along.x};
+    tiledQuad(m, origin + facing * kPanelProud, along, {0, 1, 0}, width, height,
+              finer(neonSignRect(16 * height, height), 24));
+}
+
+// A pillar of bricks from the floor to the ceiling, ringed by the tubes.
+void pillar(Mesh& m, float x, float z, float half) {
+    tiledBox(m, {x - half, 0, z - half}, {x + half, kHallTop, z + half}, finer(brickRect(), 40),
+             kPosY | kNegY);
+    // Walked with the faces outwards.
+    const Vec2 ring[4] = {
+        {x + half, z + half}, {x + half, z - half}, {x - half, z - half}, {x - half, z + half}};
+    for (int i = 0; i < 4; ++i) {
+        tubeAlong(m, ring[i], ring[(i + 1) % 4], kTubeLow, kNeonPink);
+        tubeAlong(m, ring[i], ring[(i + 1) % 4], kTubeHigh, kNeonCyan);
+    }
+}
+
+// The wall across the hall: brick blocks either side of the arch and over the west door,
+// both faces dressed alike with tubes, the name over the arch and light panels beside it.
+void partition(Mesh& m) {
+    const AtlasRect bricks = finer(brickRect(), 40);
+    const float z0 = kPartitionZ - kPartitionHalf, z1 = kPartitionZ + kPartitionHalf;
+    tiledBox(m, {kHallX0, kWestDoorTop, z0}, {kWestDoorX1, kHallTop, z1}, bricks, kPosY | kNegX);
+    tiledBox(m, {kWestDoorX1, 0, z0}, {kArchX0, kHallTop, z1}, bricks, kPosY | kNegY);
+    tiledBox(m, {kArchX0, kArchTop, z0}, {kArchX1, kHallTop, z1}, bricks, kPosY | kNegX | kPosX);
+    tiledBox(m, {kArchX1, 0, z0}, {kHallX1, kHallTop, z1}, bricks, kPosY | kNegY | kPosX);
+    for (int side = 0; side < 2; ++side) {
+        // Seen from the main room (the north face) the wall runs left to right towards +x,
+        // seen from the back room towards -x.
+        const bool north = side == 0;
+        const float z = north ? z1 : z0;
+        const Vec3 along{north ? 1.0f : -1.0f, 0, 0}, facing{0, 0, north ? 1.0f : -1.0f};
+        auto run = [&](float xa, float xb, float y, NeonTube colour) {
+            north ? tubeAlong(m, {xa, z}, {xb, z}, y, colour)
+                  : tubeAlong(m, {xb, z}, {xa, z}, y, colour);
+        };
+        run(kHallX0, kArchX0 - 2.4f, kTubeHigh, kNeonCyan); // over the door
+        run(kArchX1 + 2.4f, kHallX1, kTubeHigh, kNeonCyan);
+        run(kWestDoorX1, kArchX0, kTubeLow, kNeonPink);
+        run(kArchX1, kHallX1, kTubeLow, kNeonPink);
+        // Amber tubes on the brick round the arch and the door.
+        for (float x : {kArchX0 - kTube / 2, kArchX1 + kTube / 2})
+            tubeUp(m, {x, 0, z}, facing, kArchTop + kTube, kNeonAmber);
+        tubeUp(m, {kWestDoorX1 + kTube / 2, 0, z}, facing, kWestDoorTop + kTube, kNeonAmber);
+        run(kArchX0 - kTube, kArchX1 + kTube, kArchTop, kNeonAmber);
+        run(kHallX0, kWestDoorX1 + kTube, kWestDoorTop, kNeonAmber);
+        // The name over the arch, columns of light panels beside it.
+        const float signX = north ? kArchX0 : kArchX1;
+        signBand(m, {signX, kArchTop + kTube + 0.4f, z}, along, kArchX1 - kArchX0, 6);
+        for (float x : {kArchX0 - 16.0f, kArchX1 + 4.0f}) {
+            const float start = north ? x : x + 12;
+            panelWall(m, {start, 4, z}, along, 2, 8, 6, north ? 1 : 5);
+        }
+    }
+}
+
+// A sofa for a figure sitting at the local origin facing +z, seat `width` wide, feet at 0:
+// the cushion's top at the seat height, its front (and the arms') no further forward than
+// kSeatFront, so the sitter's thighs rest on it and the calves hang in front of it.
 Mesh sofa(float width) {
     Mesh m;
     const AtlasRect cloth = retroRect(kUpholstery, 12, 12);
-    const float seat = kSeatHeight, w = width / 2;
-    tiledBox(m, {-w, 0, -3}, {w, seat - 1.8f, 6.5f}, cloth, kNegY | kNegZ);
-    tiledBox(m, {-w + 0.3f, seat - 1.8f, -3}, {w - 0.3f, seat, 6.8f}, cloth, kNegY | kNegZ);
-    tiledBox(m, {-w, 0, -6.5f}, {w, seat + 7, -3}, cloth, kNegY);
+    const float seat = kSeatHeight, front = kSeatFront, w = width / 2;
+    tiledBox(m, {-w, 0, -3}, {w, seat - 1.8f, front - 0.3f}, cloth, kNegY | kNegZ);
+    tiledBox(m, {-w + 0.3f, seat - 1.8f, -3}, {w - 0.3f, seat, front}, cloth, kNegY | kNegZ);
+    tiledBox(m, {-w, 0, -6.5f}, {w, seat + 8, -3}, cloth, kNegY);
     for (float side : {-1.0f, 1.0f}) {
         const float x0 = side < 0 ? -w - 2.2f : w, x1 = side < 0 ? -w : w + 2.2f;
-        tiledBox(m, {x0, 0, -6.5f}, {x1, seat + 1.5f, 6.8f}, cloth, kNegY);
+        tiledBox(m, {x0, 0, -6.5f}, {x1, seat + 2, front}, cloth, kNegY);
     }
     return m;
 }
@@ -110,43 +202,163 @@ void cable(Mesh& m, Vec3 to) {
              AtlasRect::whole(4, 4), kPosY | kNegY);
 }
 
+// Windows open onto light wells: deep boxes behind the walls, so far from every camera that
+// the fog paints them in its own colour. Lit surfaces far from the circling lights stay dim,
+// but the fog is bright: the windows glow, and the DJ before one and the lounge's dancer
+// before the others stand out against them.
+struct Opening {
+    float a0, a1, y0, y1; // units along its wall from the wall's start, heights
+    int panes;
+};
+// Behind the booth, in the back wall (the outline's last wall); behind the lounge's table, in
+// the west wall and in the pit's far wall. Three panes each, so that no bar stands right
+// behind the DJ or the table.
+constexpr int kBoothWindowWall = 5, kLoungeWindowWall = 4, kPitWindowWall = 2;
+const Opening kBoothWindow{kBoothX0 - kHallX0, kBoothX1 - kHallX0, kBoothWindowY0, kBoothWindowY1,
+                           3};
+const Opening kLoungeWindow{kHallZ1 - kLoungeWindowZ1, kHallZ1 - kLoungeWindowZ0, kLoungeWindowY0,
+                            kLoungeWindowY1, 3};
+const Opening kPitWindow{kLoungeZ1 - kLoungeWindowZ1, kLoungeZ1 - kLoungeWindowZ0, kPitWindowY0,
+                         kPitWindowY1, 3};
+
+constexpr int kOutlineCorners = static_cast<int>(sizeof kOutline / sizeof kOutline[0]);
+
+// A point `s` units along the wall from `from` to `to`.
+Vec2 pointAlong(Vec2 from, Vec2 to, float s) {
+    const float dx = to.u - from.u, dz = to.v - from.v, len = std::hypot(dx, dz);
+    return {from.u + dx / len * s, from.v + dz / len * s};
+}
+
+// Bricks of the wall from `from` to `to` between heights y0 and y1, round `hole` if any.
+void wallAround(Mesh& m, Vec2 from, Vec2 to, float y0, float y1, const AtlasRect& rect,
+                const Opening* hole) {
+    const float len = std::hypot(to.u - from.u, to.v - from.v);
+    auto piece = [&](float s0, float s1, float b0, float b1) {
+        if (s1 > s0 && b1 > b0)
+            wall(m, pointAlong(from, to, s0), pointAlong(from, to, s1), b0, b1, rect, {s0, 0});
+    };
+    if (!hole) {
+        piece(0, len, y0, y1);
+        return;
+    }
+    piece(0, hole->a0, y0, y1);
+    piece(hole->a1, len, y0, y1);
+    piece(hole->a0, hole->a1, y0, hole->y0);
+    piece(hole->a0, hole->a1, hole->y1, y1);
+}
+
+// A tube along the wall that stops short of `hole` where it would cross it.
+void tubeAround(Mesh& m, Vec2 from, Vec2 to, float y, NeonTube colour, const Opening* hole) {
+    if (hole && y + kTube > hole->y0 - kTube && y < hole->y1 + kTube) {
+        tubeAlong(m, from, pointAlong(from, to, hole->a0 - kTube), y, colour);
+        tubeAlong(m, pointAlong(from, to, hole->a1 + kTube), to, y, colour);
+    } else
+        tubeAlong(m, from, to, y, colour);
+}
+
+// The opening's amber frame, and dark bars between its panes.
+void windowFrame(Mesh& m, Vec2 from, Vec2 to, const Opening& w) {
+    const float len = std::hypot(to.u - from.u, to.v - from.v);
+    const Vec3 dir{(to.u - from.u) / len, 0, (to.v - from.v) / len};
+    const Vec3 facing{-dir.z, 0, dir.x};
+    const Vec3 origin{from.u, 0, from.v};
+    for (float s : {w.a0 - kTube / 2, w.a1 + kTube / 2})
+        tubeUp(m, origin + dir * s + Vec3{0, w.y0 - kTube, 0}, facing, w.y1 + kTube, kNeonAmber);
+    const Vec2 left = pointAlong(from, to, w.a0 - kTube),
+               right = pointAlong(from, to, w.a1 + kTube);
+    tubeAlong(m, left, right, w.y1, kNeonAmber);
+    tubeAlong(m, left, right, w.y0 - kTube, kNeonAmber);
+    for (int k = 1; k < w.panes; ++k) {
+        const Vec3 c = origin + dir * (w.a0 + (w.a1 - w.a0) * k / w.panes);
+        const Vec3 p = c - dir * 0.4f - facing * 0.5f, q = c + dir * 0.4f + facing * 0.3f;
+        stretchedBox(m, {std::min(p.x, q.x), w.y0, std::min(p.z, q.z)},
+                     {std::max(p.x, q.x), w.y1, std::max(p.z, q.z)}, darkRect(), kPosY | kNegY);
+    }
+}
+
+// A light well: a box with its faces turned inwards and the face `open` left out.
+void lightWell(Mesh& m, Vec3 lo, Vec3 hi, int open) {
+    Mesh well;
+    stretchedBox(well, lo, hi, darkRect(), open);
+    well.flip();
+    m.append(well);
+}
+
 } // namespace
 
 Mesh discoRoomMesh() {
     Mesh m;
-    const AtlasRect bricks = AtlasRect::whole(24, 24);
-    const float x0 = kHallX0, x1 = kHallX1, z0 = kHallZ0, z1 = kHallZ1;
-    // The shell faces inwards: walls, and a brick vault of a ceiling.
-    const Vec2 c[4] = {{x1, z0}, {x1, z1}, {x0, z1}, {x0, z0}};
-    for (int i = 0; i < 4; ++i)
-        wall(m, c[i], c[(i + 1) % 4], 0, kHallTop, finer(bricks, 44));
-    floorRect(m, x0, z0, x1, z1, kHallTop, finer(bricks, 60), false);
-    for (const Vec2& p : kPillars)
-        pillar(m, p.u, p.v, 4);
-    // The lounge pit's walls face into it.
+    // The shell faces inwards: walls ringed by the tubes, a coffered ceiling with downlights.
+    const AtlasRect bricks = finer(brickRect(), 40);
+    for (int i = 0; i < kOutlineCorners; ++i) {
+        const Vec2 from = kOutline[i], to = kOutline[(i + 1) % kOutlineCorners];
+        const Opening* hole = i == kBoothWindowWall    ? &kBoothWindow
+                              : i == kLoungeWindowWall ? &kLoungeWindow
+                                                       : nullptr;
+        wallAround(m, from, to, 0, kHallTop, bricks, hole);
+        tubeAround(m, from, to, kTubeLow, kNeonPink, hole);
+        tubeAround(m, from, to, kTubeHigh, kNeonCyan, hole);
+        if (hole)
+            windowFrame(m, from, to, *hole);
+    }
+    // The wells reach far to the sides and up and down, so that no look through a window
+    // meets their sides before their far end.
+    lightWell(m, {kHallX0 - 200, -300, kHallZ0 - kWellDepth},
+              {kHallX1 + 300, kHallTop + 300, kHallZ0}, kPosZ);
+    lightWell(m, {kHallX0 - kWellDepth, -300, kTableZ - 300},
+              {kHallX0, kHallTop + 300, kTableZ + kWellDepth}, kPosX);
+    const AtlasRect coffers = finer(coffersRect(12), 40);
+    floorRect(m, kHallX0, kHallZ0, kHallX1, kNookZ, kHallTop, coffers, false);
+    floorRect(m, kHallX0, kNookZ, kNookX, kHallZ1, kHallTop, coffers, false);
+    partition(m);
+    pillar(m, -198, 15, 4);
+    // Walls of light panels where the coloured lights pass close and the camera looks: the
+    // east wall by the round floor, the back room's west wall by the second floor, beside
+    // the window behind the booth, the nook's wall under the house name.
+    panelWall(m, {kHallX1, 8, -42}, {0, 0, 1}, 12, 4, 7, 0);
+    panelWall(m, {kHallX0, 8, -146}, {0, 0, -1}, 10, 6, 7, 2);
+    for (float x : {kBoothX0 - 16.0f, kBoothX1 + 4.0f})
+        panelWall(m, {x, kBoothTop + 5, kHallZ0}, {1, 0, 0}, 2, 5, 6, 4);
+    panelWall(m, {44, 16, kNookZ}, {-1, 0, 0}, 12, 3, 7, 6);
+    signBand(m, {kHallX1, 46, kNookZ}, {-1, 0, 0}, kHallX1 - kNookX, 8);
+    // The lounge pit: its walls face into it, a pink tube under the rim, the window in its
+    // far wall, and columns of panels beside the windows.
     const Vec2 pit[4] = {{kLoungeX1, kLoungeZ0},
                          {kLoungeX1, kLoungeZ1},
                          {kLoungeX0, kLoungeZ1},
                          {kLoungeX0, kLoungeZ0}};
-    for (int i = 0; i < 4; ++i)
-        wall(m, pit[i], pit[(i + 1) % 4], kLoungeFloor, 0, finer(bricks, 20));
+    for (int i = 0; i < 4; ++i) {
+        const Vec2 from = pit[i], to = pit[(i + 1) % 4];
+        const Opening* hole = i == kPitWindowWall ? &kPitWindow : nullptr;
+        wallAround(m, from, to, kLoungeFloor, 0, finer(brickRect(), 20), hole);
+        tubeAround(m, from, to, -3.4f, kNeonPink, hole);
+        if (hole)
+            windowFrame(m, from, to, *hole);
+    }
+    for (float z : {kTableZ + 38, kTableZ - 26}) {
+        panelWall(m, {kLoungeX0, kLoungeFloor + 6, z}, {0, 0, -1}, 2, 4, 6, 3);
+        panelWall(m, {kHallX0, 3, z}, {0, 0, -1}, 2, 5, 6, 1);
+    }
     return m;
 }
 
 Mesh floorMesh() {
     Mesh m;
-    // The hall's floor at 0 round the second floor and the lounge pit.
+    // The hall's floor at 0 round the second floor and the lounge pit, not under the nook.
     const AtlasRect stone = finer(stoneTilesRect(64, 32), 24);
-    const float xs[] = {kHallX0, kLoungeX0, kSecondX0, kSecondX1, kLoungeX1, kHallX1};
-    const float zs[] = {kHallZ0, kSecondZ0, kSecondZ1, kLoungeZ0, kLoungeZ1, kHallZ1};
-    for (int i = 0; i + 1 < 6; ++i)
-        for (int j = 0; j + 1 < 6; ++j) {
+    const float xs[] = {kHallX0, kLoungeX0, kSecondX0, kSecondX1, kLoungeX1, kNookX, kHallX1};
+    const float zs[] = {kHallZ0, kSecondZ0, kSecondZ1, kLoungeZ0, kNookZ, kLoungeZ1, kHallZ1};
+    const int nx = static_cast<int>(sizeof xs / sizeof xs[0]);
+    const int nz = static_cast<int>(sizeof zs / sizeof zs[0]);
+    for (int i = 0; i + 1 < nx; ++i)
+        for (int j = 0; j + 1 < nz; ++j) {
             const float ax = xs[i], bx = xs[i + 1], az = zs[j], bz = zs[j + 1];
             const float cx = 0.5f * (ax + bx), cz = 0.5f * (az + bz);
             const bool second =
                 cx > kSecondX0 && cx < kSecondX1 && cz > kSecondZ0 && cz < kSecondZ1;
             const bool pit = cx > kLoungeX0 && cx < kLoungeX1 && cz > kLoungeZ0 && cz < kLoungeZ1;
-            if (!second && !pit && bx > ax && bz > az)
+            const bool nook = cx > kNookX && cz > kNookZ;
+            if (!second && !pit && !nook && bx > ax && bz > az)
                 floorRect(m, ax, az, bx, bz, 0, stone);
         }
     // The raised round floor: a step ring, lit sides, the patterned top.
@@ -194,16 +406,7 @@ Mesh scenesMesh() {
                      {x + 0.2f, kBoothTop + 6, kBoothZ1 - 0.4f}, chrome, kNegY);
     stretchedBox(m, {kBoothX0, kBoothTop + 6, kBoothZ1 - 1.0f},
                  {kBoothX1, kBoothTop + 6.6f, kBoothZ1 - 0.2f}, chrome);
-    // Sunbursts on the long walls, where the tour passes close to them.
-    AtlasRect wallBurst = retroRect(kSunburst, 56, 34);
-    wallBurst.wrapU = wallBurst.wrapV = true;
-    tiledQuad(m, {kHallX1 - 0.1f, 16, 2}, {0, 0, 1}, {0, 1, 0}, 56, 34, wallBurst);
-    tiledQuad(m, {kHallX0 + 0.1f, 14, -152}, {0, 0, -1}, {0, 1, 0}, 56, 34, wallBurst);
-    // The lounge: a sunburst on the far wall behind the table, steps down at the near end.
-    AtlasRect panel = retroRect(kSunburst, 56, 30);
-    panel.wrapU = panel.wrapV = true;
-    tiledQuad(m, {kLoungeX0 + 0.1f, kLoungeFloor + 3, kTableZ + 28}, {0, 0, -1}, {0, 1, 0}, 56, 30,
-              panel);
+    // The lounge: steps down at the near end.
     const int steps = 6;
     const float rise = -kLoungeFloor / steps, tread = 4;
     for (int k = 0; k + 1 < steps; ++k) {
@@ -222,6 +425,21 @@ Mesh scenesMesh() {
                          retroPatch(colours[(b + shelf) % 6]), kNegY | kNegZ);
             m.append(bottle, bar);
         }
+    // The bar's lights: a white glass wall behind the bottles, a light strip along the
+    // counter's front, and a chrome gantry over the counter with five lamps hanging from it.
+    Mesh lights;
+    stretchedBox(lights, {-24, 12, -11.95f}, {24, 40, -11.9f}, retroPatch(8), kNegZ);
+    stretchedBox(lights, {-24, 16.5f, 10}, {24, 18, 10.2f}, retroPatch(15), kNegZ);
+    for (float x : {-25.0f, 24.4f})
+        stretchedBox(lights, {x, 21.5f, 7.2f}, {x + 0.6f, 36, 7.8f}, retroPatch(1), kNegY);
+    stretchedBox(lights, {-26, 36, 7}, {26, 37, 8}, retroPatch(1));
+    for (int k = 0; k < 5; ++k) {
+        const float x = -20 + 10.0f * k;
+        stretchedBox(lights, {x - 0.15f, 34, 7.35f}, {x + 0.15f, 36, 7.65f}, retroPatch(1),
+                     kNegY | kPosY);
+        stretchedBox(lights, {x - 1.8f, 31.5f, 5.7f}, {x + 1.8f, 34, 9.3f}, retroPatch(15));
+    }
+    m.append(lights, bar);
     return m;
 }
 
@@ -267,7 +485,7 @@ Mesh sofaMesh() {
     m.append(sofa(24), facing({-110, kDaisTop, -56}, -90));
     m.append(sofa(40), facing({kHallX1 - 8, 0, -40}, -90));
     m.append(sofa(40), facing({kHallX1 - 8, 0, 60}, -90));
-    m.append(sofa(40), facing({-60, 0, kHallZ1 - 8}, 180));
+    m.append(sofa(40), facing({2, 0, kNookZ - 8}, 180));
     return m;
 }
 
@@ -289,9 +507,9 @@ Mesh loudspeakersMesh() {
     const Mesh small = speakerStack(1, 6, 10, 6);
     for (float x : {-24.0f, 20.0f})
         m.append(small, Transform::translate({x, kBoothTop, kBoothZ1 - 8}));
-    // A wall of sound on the floor behind the lounge, over its far edge.
-    for (float z = 84; z <= 134; z += 10)
-        m.append(stack, facing({kHallX0 + 6, 0, z}, 90));
+    // Tall stacks either side of the booth, facing the back room.
+    for (float x : {kBoothX0 - 7, kBoothX1 + 7})
+        m.append(tall, Transform::translate({x, 0, kBoothZ1 - 14}));
     // In the lounge's corners, facing in.
     m.append(small, facing({kLoungeX0 + 8, kLoungeFloor, kLoungeZ0 + 8}, 45));
     m.append(small, facing({kLoungeX0 + 8, kLoungeFloor, kLoungeZ1 - 8}, 135));

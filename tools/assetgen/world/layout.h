@@ -31,7 +31,16 @@ constexpr float kSkyRadius = 320.0f, kSkyHeight = 200.0f, kSkyScale = 1.4f;
 // ---- Disco ----------------------------------------------------------------------------
 // The hall: brick shell around everything.
 constexpr float kHallX0 = -208.0f, kHallX1 = 66.0f, kHallZ0 = -282.0f, kHallZ1 = 162.0f;
-constexpr float kHallTop = 88.0f;
+constexpr float kHallTop = 80.0f;
+// A brick wall across the hall parts the main room from the back room (second floor, stage,
+// booth), so that neither room looks down the whole length of the hall into the fog. The
+// tour passes through a wide arch on the way to the booth and through a door on the west.
+constexpr float kPartitionZ = -100.0f, kPartitionHalf = 2.0f;
+constexpr float kArchX0 = -40.0f, kArchX1 = 50.0f, kArchTop = 72.0f;
+constexpr float kWestDoorX1 = -100.0f, kWestDoorTop = 52.0f;
+// The main room's north-east corner is walled off east of the lounge: there the north wall
+// stands at z = kNookZ, east of x = kNookX.
+constexpr float kNookX = -62.0f, kNookZ = 100.0f;
 // The raised round dance floor at the origin (ring dancers at radius 20, height 8).
 constexpr float kRoundFloorRadius = 30.0f, kRoundFloorTop = 8.0f;
 // The second dance floor at height 0 (dancers at (-139,0,-182), (-109,0,-162), (-169,0,-162)).
@@ -52,12 +61,24 @@ constexpr float kLoungeX0 = -190.0f, kLoungeX1 = -74.0f, kLoungeZ0 = 66.0f, kLou
 constexpr float kTableX = -124.0f, kTableZ = 109.0f;
 // The barman at (-134, 0, 39) facing 135 degrees (towards the main floor).
 constexpr float kBarX = -134.0f, kBarZ = 39.0f, kBarAngle = 135.0f;
+// Windows onto light wells, deep boxes behind the walls beyond the fog's end (400) from every
+// camera that looks through them, so that they glow in the fog's colour: behind the booth in
+// the back wall, and behind the lounge's table in the west wall and in the pit's far wall
+// below it, one above the other.
+constexpr float kBoothWindowY0 = kBoothTop + 1.3f, kBoothWindowY1 = kHallTop - 3;
+constexpr float kLoungeWindowZ0 = kTableZ - 24, kLoungeWindowZ1 = kTableZ + 24;
+constexpr float kLoungeWindowY0 = 3.0f, kLoungeWindowY1 = 38.0f;
+constexpr float kPitWindowY0 = kLoungeFloor + 4, kPitWindowY1 = -1.4f;
+constexpr float kWellDepth = 520.0f;
+
 // Lamp anchors (the lamps swing about them): four at 66 over the round floor, eight at 60
 // over the second floor.
 constexpr float kLampHighA = 66.0f, kLampHighB = 60.0f;
 
-// A sitting figure drawn at scale 0.2 rests on a seat this high above its feet.
-constexpr float kSeatHeight = 9.0f;
+// A sitting figure drawn at scale 0.2 has its hips 8 above its feet and 1 forward, its knees
+// 9 forward at 9.7 and its feet 8.4 forward: it rests on a seat this high whose front stays
+// behind its calves.
+constexpr float kSeatHeight = 7.0f, kSeatFront = 7.0f;
 
 } // namespace layout
 } // namespace world

@@ -75,11 +75,11 @@ std::vector<Vec3> cityPathKnots() {
 std::vector<Vec3> discoPathKnots() {
     // clang-format off
     const std::vector<Vec3> route = {
-        {32, 62, 112},     // out of the fog, the round floor ahead
-        {16, 59, 62},
+        {30, 72, 94},      // out of the fog high up, looking down on the round floor
+        {12, 54, 46},
         {2, 60, 2},        // over the ring of dancers, between the beams
         {6, 52, -62},
-        {8, 48, -126},     // the DJ on his balcony ahead
+        {8, 48, -126},     // through the arch, the DJ on his balcony ahead
         {12, 50, -184},
         {-6, 54, -214},    // along the booth's front, the DJ above it
         {-28, 50, -200},
@@ -98,8 +98,8 @@ std::vector<Vec3> discoPathKnots() {
         {-94, 24, 0},      // the barman ahead
         {-106, 22, 28},
         {-80, 20, 54},
-        {-64, 17, 96},     // down into the lounge
-        {-82, 4, 108},
+        {-68, 16, 90},     // down into the lounge, turning to its windows
+        {-76, 8, 106},
         {-98, -12, 109},
         {-114, -14, 109},  // where the view rests: towards the dancer on the table
     };

@@ -54,11 +54,31 @@ Image loudspeakerTexture();
 Image woodTexture();
 // metal.png, 256 x 256, repeating both ways: brushed steel.
 Image metalTexture();
-// bricks.png, 512 x 512, repeating both ways: sixteen courses of bricks.
+// bricks.png, 1024 x 1024: the hall's atlas, every region repeating along u.
+//   rows    0-511   bricks, 48 x 24 units per copy
+//   rows  512-575   four neon tubes of 16 rows (pink, cyan, amber, white)
+//   rows  576-639   the house name in neon letters, twice across
+//   rows  640-767   eight light panels of 128 x 128 in a row (pink, orange, yellow, white,
+//                   cyan, lime, violet, red)
+//   rows  768-1023  ceiling coffers, 8 x 2 of 128 x 128, each with a downlight
+constexpr int kRoomSize = 1024;
+constexpr int kLightPanels = 8;
+enum NeonTube { kNeonPink, kNeonCyan, kNeonAmber, kNeonWhite };
+AtlasRect brickRect();
+// A tube `height` units tall, one copy every `unitsU` along it.
+AtlasRect neonRect(NeonTube tube, float unitsU, float height);
+// The name band: one name every unitsU / 2 units.
+AtlasRect neonSignRect(float unitsU, float height);
+// The row of panels, each `panel` units square, repeating every kLightPanels panels.
+AtlasRect lightPanelsRect(float panel);
+// Ceiling coffers, `tile` units each.
+AtlasRect coffersRect(float tile);
+// A dark patch (the name band's background), for window bars.
+AtlasRect darkRect();
 Image bricksTexture();
 
 // floor1.png, 1024 x 1024: round dance floor (top left 512), square light tiles (top right
-// 512, 8 x 8 tiles), dark stone tiles (bottom half, repeating along u).
+// 512, 8 x 8 tiles), pale and dark stone in a checker (bottom half, repeating along u).
 constexpr int kFloorSize = 1024;
 AtlasRect roundFloorRect(float diameter);
 AtlasRect lightTilesRect(float units);

@@ -1,4 +1,5 @@
-// Textures of the disco: retro atlas, loudspeakers, wood, metal, bricks, floors, the beam.
+// Textures of the disco: retro atlas, loudspeakers, wood, metal, floors, the beam. The hall
+// is dimly lit, so the furnishings are painted light and saturated.
 #include <algorithm>
 #include <cmath>
 
@@ -30,11 +31,12 @@ AtlasRect retroPatch(int index) {
 
 Image retroTexture() {
     Image img(512, 512);
-    // Upholstery: cream circles on burnt orange, brown rings, repeating every 256 pixels.
+    // Upholstery: cream vinyl with hot pink rings round orange and cream circles, repeating
+    // every 256 pixels.
     for (int y = 0; y < 256; ++y)
         for (int x = 0; x < 256; ++x) {
             const float n = fbm(x / 256.0f, y / 256.0f, 32, 2, 101) - 0.5f;
-            img.at(x, y) = shade({0.80f, 0.40f, 0.14f, 1}, 1 + 0.15f * n);
+            img.at(x, y) = shade({0.98f, 0.92f, 0.80f, 1}, 1 + 0.08f * n);
         }
     for (int cy = 0; cy < 4; ++cy)
         for (int cx = 0; cx < 4; ++cx) {
@@ -43,9 +45,9 @@ Image retroTexture() {
                 const float qx = px + wrapX * 256;
                 if (qx < -40 || qx > 296)
                     continue;
-                fillRing(img, qx, py, 22, 28, {0.38f, 0.18f, 0.08f, 1});
-                fillCircle(img, qx, py, 16, {0.95f, 0.85f, 0.62f, 1});
-                fillCircle(img, qx, py, 7, {0.90f, 0.55f, 0.20f, 1});
+                fillRing(img, qx, py, 20, 28, {1.0f, 0.22f, 0.60f, 1});
+                fillCircle(img, qx, py, 15, {1.0f, 0.62f, 0.18f, 1});
+                fillCircle(img, qx, py, 7, {1.0f, 0.95f, 0.75f, 1});
             }
         }
     // Gold curtain: vertical pleats with glitter.
@@ -124,7 +126,7 @@ Image loudspeakerTexture() {
     fillCircle(img, 128, 56, 10, grey(0.7f));
     for (int w = 0; w < 2; ++w) {
         const float cy = 200 + w * 190.0f;
-        fillCircle(img, 128, cy, 100, grey(0.45f));
+        fillCircle(img, 128, cy, 100, grey(0.85f)); // chrome surround
         fillCircle(img, 128, cy, 92, grey(0.05f));
         for (int r = 88; r > 30; r -= 2) // paper cone: brighter towards the centre
             fillCircle(img, 128, cy, static_cast<float>(r), grey(0.08f + 0.25f * (1 - r / 88.0f)));
@@ -136,6 +138,8 @@ Image loudspeakerTexture() {
             fillCircle(img, 128 + 96 * std::cos(a), cy + 96 * std::sin(a), 3, grey(0.8f));
         }
     }
+    // A strip of amber light along the foot of the front.
+    img.fillRect(16, 486, 240, 496, {1.0f, 0.75f, 0.30f, 1});
     // Side: rough covering with corner guards.
     for (int y = 0; y < 512; ++y)
         for (int x = 256; x < 512; ++x) {
@@ -150,7 +154,7 @@ Image woodTexture() {
     Image img(512, 512);
     Rng rng(121);
     for (int plank = 0; plank < 8; ++plank) {
-        const Color base = mix({0.50f, 0.28f, 0.14f, 1}, {0.70f, 0.45f, 0.24f, 1}, rng.uniform());
+        const Color base = mix({0.74f, 0.50f, 0.30f, 1}, {0.90f, 0.68f, 0.42f, 1}, rng.uniform());
         const int joint = rng.below(512);
         const std::uint32_t seed = 130 + plank;
         for (int y = 0; y < 64; ++y)
@@ -181,32 +185,6 @@ Image metalTexture() {
         fillCircle(img, cx + 1, 13, 3, grey(0.45f));
     }
     img.fillRect(0, 0, 256, 2, grey(0.3f));
-    return img;
-}
-
-Image bricksTexture() {
-    Image img(512, 512);
-    Rng rng(151);
-    for (int course = 0; course < 16; ++course) {
-        const int shift = (course % 2) * 32;
-        for (int b = 0; b < 9; ++b) {
-            const float t = rng.uniform();
-            Color base = mix({0.50f, 0.22f, 0.15f, 1}, {0.68f, 0.36f, 0.24f, 1}, t);
-            if (rng.uniform() < 0.12f)
-                base = {0.35f, 0.18f, 0.14f, 1}; // burnt brick
-            for (int y = 0; y < 32; ++y)
-                for (int x = 0; x < 64; ++x) {
-                    const int px = ((b * 64 + shift + x) % 512 + 512) % 512;
-                    const int py = course * 32 + y;
-                    const bool mortar = y < 4 || x < 4;
-                    const float n = fbm(px / 512.0f, py / 512.0f, 32, 3, 152) - 0.5f;
-                    const float soot = fbm(px / 512.0f, py / 512.0f, 2, 2, 153);
-                    Color c = mortar ? Color{0.56f, 0.53f, 0.48f, 1} : shade(base, 1 + 0.35f * n);
-                    c = shade(c, 1.0f - 0.35f * std::max(0.0f, soot - 0.5f) * 2);
-                    img.at(px, py) = c;
-                }
-        }
-    }
     return img;
 }
 
@@ -264,7 +242,7 @@ Image floorTexture() {
     // Square light tiles: 8 x 8 tiles of 64 pixels, glowing centres.
     for (int ty = 0; ty < 8; ++ty)
         for (int tx = 0; tx < 8; ++tx) {
-            const Color base = shade(palette[rng.below(6)], rng.range(0.5f, 1.0f));
+            const Color base = shade(palette[rng.below(6)], rng.range(0.8f, 1.0f));
             for (int y = 0; y < 64; ++y)
                 for (int x = 0; x < 64; ++x) {
                     const bool gap = x < 3 || y < 3;
@@ -273,18 +251,23 @@ Image floorTexture() {
                         gap ? grey(0.04f) : shade(base, 1.0f - 0.45f * d * d);
                 }
         }
-    // Dark stone tiles: 8 x 4 tiles of 128 pixels.
+    // Polished stone in a checker: pale veined marble and dark plum granite, 8 x 4 tiles of
+    // 128 pixels, thin brass joints.
     for (int ty = 0; ty < 4; ++ty)
         for (int tx = 0; tx < 8; ++tx) {
-            const float tone = rng.range(0.16f, 0.26f);
+            const bool pale = (tx + ty) % 2 == 0;
+            const float tone = pale ? rng.range(0.66f, 0.74f) : rng.range(0.17f, 0.22f);
             for (int y = 0; y < 128; ++y)
                 for (int x = 0; x < 128; ++x) {
                     const int px = tx * 128 + x, py = 512 + ty * 128 + y;
                     const float n = fbm(px / 1024.0f, py / 512.0f, 16, 4, 171) - 0.5f;
-                    const bool grout = x < 3 || y < 3;
-                    img.at(px, py) = grout ? grey(0.42f)
-                                           : Color{tone * 1.05f + 0.12f * n, tone + 0.12f * n,
-                                                   tone * 1.1f + 0.12f * n, 1};
+                    const float vein = std::fabs(std::sin(px * 0.02f + py * 0.013f + 9 * n));
+                    Color c = pale ? Color{tone, tone * 0.96f, tone * 1.02f, 1}
+                                   : Color{tone * 1.15f, tone * 0.85f, tone * 1.2f, 1};
+                    c = shade(c, 1 + 0.25f * n - (pale && vein < 0.06f ? 0.18f : 0.0f));
+                    if (x < 3 || y < 3)
+                        c = {0.70f, 0.55f, 0.30f, 1};
+                    img.at(px, py) = c;
                 }
         }
     return img;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -138,10 +139,12 @@ void CameraPath::release() {
 }
 
 void CameraPath::load(const char* path) {
-    std::FILE* file = std::fopen(path, "r");
+    // Closed on every way out, also when a refusal unwinds through a fatal handler that
+    // throws instead of ending the process.
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path, "r"), &std::fclose);
     if (!file)
         failPath(path, std::strerror(errno));
-    TokenReader reader(file, path);
+    TokenReader reader(file.get(), path);
 
     if (!reader.skipBraces(4)) {
         reader.checkReadError();
@@ -182,7 +185,7 @@ void CameraPath::load(const char* path) {
             knots.push_back(std::strtof(token.c_str(), nullptr));
         }
     }
-    std::fclose(file);
+    file.reset();
 
     release();
     knotCount = static_cast<int>(count);

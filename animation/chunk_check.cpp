@@ -117,6 +117,32 @@ const Descent kDescents[] = {
     {LIB3DS_N_DIRECT_LIGHT, LIB3DS_DL_SPOTLIGHT, Prefix::Fixed, 20},
 };
 
+// Leaf chunks from which lib3ds reads a NUL-terminated string into a fixed buffer: the
+// string must end inside the chunk and within the buffer (`limit` bytes with its NUL), and
+// `after` more bytes must follow it in the chunk. Otherwise lib3ds refuses the file, and a
+// refusal leaves lib3ds's chunk trace one level deeper for the rest of the process.
+struct StringLeaf {
+    std::uint16_t parent; // 0: under any chunk
+    std::uint16_t id;
+    std::size_t offset; // of the string in the data
+    std::size_t limit;
+    std::size_t after;
+};
+
+const StringLeaf kStringLeaves[] = {
+    {LIB3DS_KFDATA, LIB3DS_KFHDR, 2, 13, 4}, // revision, file name, frame count
+    {LIB3DS_MAT_ENTRY, LIB3DS_MAT_NAME, 0, 64, 0},
+    {0, LIB3DS_MAT_MAPNAME, 0, 64, 0}, // in every kind of texture map
+    {LIB3DS_MDATA, LIB3DS_BIT_MAP, 0, 64, 0},
+};
+
+const StringLeaf* findStringLeaf(std::uint16_t parent, std::uint16_t id) {
+    for (const StringLeaf& leaf : kStringLeaves)
+        if (leaf.id == id && (leaf.parent == 0 || leaf.parent == parent))
+            return &leaf;
+    return nullptr;
+}
+
 const Descent* findDescent(std::uint16_t parent, std::uint16_t child) {
     for (const Descent& d : kDescents)
         if (d.parent == parent && d.child == child)
@@ -160,7 +186,7 @@ struct MeshCounts {
 
 struct KeyframeNode {
     std::size_t offset;
-    std::uint16_t id = 0;     // lib3ds's default when NODE_ID is absent
+    std::uint16_t id = 0;     // without NODE_ID lib3ds numbers the node by its place in KFDATA
     std::uint16_t parent = 0; // likewise without NODE_HDR
 };
 
@@ -223,6 +249,10 @@ class Walker {
                 return fail(at, "chunk length below 6");
             if (length > end - at)
                 return fail(at, "chunk runs past the end of its parent");
+            // lib3ds takes a chunk id of 0 for the end of its parent's children and skips the
+            // rest unread (a keyframer node would lose its header and become its own parent).
+            if (id == 0)
+                return fail(at, "chunk id 0");
             if (!checkChunk(parentId, id, at, at + length, faces))
                 return false;
             at += length;
@@ -233,8 +263,13 @@ class Walker {
     bool checkChunk(std::uint16_t parentId, std::uint16_t id, std::size_t at, std::size_t end,
                     std::size_t faces) {
         const std::size_t data = at + kHeader;
-        if (parentId == LIB3DS_KFDATA && isNodeTag(id))
-            nodes_.push_back(KeyframeNode{at});
+        if (id == LIB3DS_KFDATA)
+            keyframerStart_ = nodes_.size();
+        if (parentId == LIB3DS_KFDATA && isNodeTag(id)) {
+            KeyframeNode node{at};
+            node.id = static_cast<std::uint16_t>(nodes_.size() - keyframerStart_);
+            nodes_.push_back(node);
+        }
         if (isNodeTag(parentId))
             return checkNodeChild(id, at, end);
         if (parentId == LIB3DS_FACE_ARRAY && id == LIB3DS_MSH_MAT_GROUP)
@@ -244,6 +279,17 @@ class Walker {
         if (parentId == LIB3DS_N_TRI_OBJECT && !checkMeshArray(id, at, end))
             return false;
 
+        if (const StringLeaf* leaf = findStringLeaf(parentId, id)) {
+            const std::size_t from = data + leaf->offset;
+            std::size_t string = 0;
+            for (std::size_t i = 0; i < leaf->limit && from + i < end && string == 0; ++i)
+                if (data_[from + i] == 0)
+                    string = i + 1;
+            if (from > end || string == 0 || end - from - string < leaf->after)
+                return fail(at, "string without a terminating NUL within " +
+                                    std::to_string(leaf->limit) + " bytes, or cut short");
+            return true;
+        }
         const Descent* descent = findDescent(parentId, id);
         if (!descent)
             return true;
@@ -422,6 +468,7 @@ class Walker {
     std::size_t size_;
     std::string reason_;
     std::vector<KeyframeNode> nodes_;
+    std::size_t keyframerStart_ = 0; // the first of nodes_ inside the current KFDATA
     MeshCounts mesh_;
 };
 

@@ -31,6 +31,10 @@ Motion::~Motion() {
     if (file)
         lib3ds_file_free(file);
     delete clock;
+    // The bone texture's GL texture stays until the process ends, as the display lists that
+    // bind it do; its decoded pixels are the motion's own and go with it.
+    delete[] boneTexture.pixels;
+    boneTexture.pixels = nullptr;
 }
 
 void Motion::load(const std::string& filePath) {

@@ -257,6 +257,11 @@ TEST_F(FigureMotions, DancesDipOnEveryBeatAtSixtyFramesPerSecond) {
 TEST_F(FigureMotions, DrawnFiguresStandUprightWithTheHatOnTheHead) {
     Mesh headMesh;
     Texture headTexture;
+    // A texture keeps its pixels for the life of the process; this one goes with the test.
+    struct FreePixels {
+        Texture& texture;
+        ~FreePixels() { delete[] texture.pixels; }
+    } freePixels{headTexture};
     {
         InDirectory cwd(tree_ + "/bin");
         ASSERT_TRUE(cwd.ok());

@@ -368,4 +368,20 @@ TEST_F(CaptureOutput, BenchReportsEverySegment) {
         EXPECT_NE(text.out.find(name), std::string::npos) << name << "\n" << text.out;
 }
 
+TEST_F(CaptureOutput, BenchSamplesMemoryEveryMinuteOfTimeline) {
+    // 62 frames at 1 fps: after the first frame, after a minute, and after the last.
+    const ChildResult json = runCapture(
+        {"--bench", "--json", "--from", "0", "--to", "62", "--fps", "1", "--size", "48x32"});
+    ASSERT_RAN(json);
+    const size_t at = json.out.find("\"memory\": [");
+    ASSERT_NE(at, std::string::npos) << json.out;
+    const std::string samples = json.out.substr(at, json.out.find(']', at) - at);
+    std::vector<std::string> seconds;
+    for (size_t p = samples.find("\"seconds\": "); p != std::string::npos;
+         p = samples.find("\"seconds\": ", p + 1))
+        seconds.push_back(samples.substr(p + 11, samples.find(',', p) - p - 11));
+    EXPECT_EQ(seconds, (std::vector<std::string>{"0.000", "60.000", "61.000"})) << samples;
+    EXPECT_EQ(samples.find("null"), std::string::npos) << samples;
+}
+
 } // namespace

@@ -21,6 +21,20 @@
 #include "playback.h"
 #include "progress.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+#define QUORVEX_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QUORVEX_ASAN 1
+#endif
+#endif
+#ifdef QUORVEX_ASAN
+// From the sanitizer runtime (gcc ships no header for it).
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
+#else
+#include <malloc.h>
+#endif
+
 namespace capture {
 namespace {
 
@@ -132,6 +146,34 @@ std::string number(double value, int decimals) {
     return text;
 }
 
+// Memory in use at one moment of the run.
+struct MemorySample {
+    double seconds;     // timeline second of the frame just drawn
+    double heapMiB;     // live heap allocations
+    double residentMiB; // resident set size
+};
+
+// Bytes of live heap allocations: the sanitizer allocator's own count in a sanitizer build
+// (its freed blocks wait in a quarantine that malloc's figures would not show), malloc's
+// otherwise.
+double heapMiB() {
+#ifdef QUORVEX_ASAN
+    const double bytes = static_cast<double>(__sanitizer_get_current_allocated_bytes());
+#else
+    const double bytes = static_cast<double>(mallinfo2().uordblks);
+#endif
+    return bytes / (1024.0 * 1024.0);
+}
+
+double residentMiB() {
+    std::ifstream statm("/proc/self/statm");
+    long long size = 0, resident = 0;
+    if (!(statm >> size >> resident))
+        return NAN;
+    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) /
+           (1024.0 * 1024.0);
+}
+
 // Times `count` empty frames: clear colour and depth, then wait for the renderer to finish,
 // as an offscreen swap would.
 std::vector<double> timeEmptyFrames(int count) {
@@ -168,8 +210,17 @@ int runBench(const Options& options) {
     GLuint queries[2] = {0, 0};
     glGenQueries(2, queries);
 
+    // Every buffer the loop fills is sized up front, so that the memory samples show the
+    // demo's use and not this loop's.
     SegmentResult results[kSegmentCount];
+    for (SegmentResult& r : results)
+        r.ms.reserve(static_cast<size_t>(count));
     std::vector<double> all;
+    all.reserve(static_cast<size_t>(count));
+    // Memory after the first frame, after every further minute of timeline, and at the end.
+    const long long framesPerMinute = 60LL * options.fps;
+    std::vector<MemorySample> memory;
+    memory.reserve(static_cast<size_t>(count / framesPerMinute + 3));
     Progress progress("bench", count, !options.quiet);
     for (long long i = 0; i < count; ++i) {
         const double t = playback.gridTime(first + i);
@@ -195,6 +246,8 @@ int runBench(const Options& options) {
         r.worstPrimitives = std::max<unsigned long long>(r.worstPrimitives, primitives);
         r.worstTriangles = std::max<unsigned long long>(r.worstTriangles, triangles);
         all.push_back(ms);
+        if (i % framesPerMinute == 0 || i + 1 == count)
+            memory.push_back({t, heapMiB(), residentMiB()});
         progress.update(i + 1);
     }
     progress.finish();
@@ -246,7 +299,12 @@ int runBench(const Options& options) {
             << ", \"median_ms\": " << number(total.median, 3)
             << ", \"p95_ms\": " << number(total.p95, 3)
             << ", \"worst_ms\": " << number(total.worst, 3) << "},\n"
-            << "  \"peak_memory_mib\": " << number(peakMiB, 1) << "\n}\n";
+            << "  \"memory\": [";
+        for (size_t i = 0; i < memory.size(); ++i)
+            out << (i ? ", " : "") << "{\"seconds\": " << number(memory[i].seconds, 3)
+                << ", \"heap_mib\": " << number(memory[i].heapMiB, 3)
+                << ", \"resident_mib\": " << number(memory[i].residentMiB, 1) << "}";
+        out << "],\n  \"peak_memory_mib\": " << number(peakMiB, 1) << "\n}\n";
     } else {
         char line[256];
         out << "demo-capture --bench: " << options.width << "x" << options.height << ", "
@@ -292,6 +350,11 @@ int runBench(const Options& options) {
         out << "triangles: worst per frame after clipping (GL_CLIPPING_OUTPUT_PRIMITIVES); "
                "primitives: worst per frame as submitted (GL_PRIMITIVES_GENERATED, a quad "
                "counts once)\n";
+        out << "memory in use (heap / resident MiB) at timeline second:";
+        for (const MemorySample& m : memory)
+            out << " " << number(m.seconds, 1) << ": " << number(m.heapMiB, 2) << " / "
+                << number(m.residentMiB, 1) << ";";
+        out << "\n";
         out << "peak memory: " << number(peakMiB, 1) << " MiB (maximum resident set size)\n";
     }
     std::fputs(out.str().c_str(), stdout);

@@ -1,9 +1,10 @@
-// figure-sheet: renders every generated motion into one labelled picture, and explains itself
-// when called wrongly.
+// demo-capture --figures: renders every generated motion into one labelled picture, and
+// explains itself when called wrongly.
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "assets/texture.h"
 #include "common/generators.h"
@@ -12,8 +13,8 @@
 
 namespace {
 
-std::string sheetProgram() {
-    return buildDir() + "/bin/figure-sheet";
+std::string captureProgram() {
+    return buildDir() + "/bin/demo-capture";
 }
 
 TEST(FigureSheet, DrawsAFigureInEveryCell) {
@@ -21,7 +22,7 @@ TEST(FigureSheet, DrawsAFigureInEveryCell) {
     ASSERT_TRUE(gen::generateFigures(
         {tree + "/models", tree + "/models/moves", tree + "/textures", tree + "/music"}));
     const std::string out = tree + "/sheet.png";
-    const ChildResult r = runProgram({sheetProgram(), out}, tree + "/bin");
+    const ChildResult r = runProgram({captureProgram(), "--figures", out}, tree + "/bin");
     ASSERT_TRUE(r.exited) << r.err;
     ASSERT_EQ(r.status, 0) << r.err;
 
@@ -52,16 +53,24 @@ TEST(FigureSheet, DrawsAFigureInEveryCell) {
     delete[] bgra;
 }
 
-TEST(FigureSheet, WrongUseShowsTheUsage) {
+TEST(FigureSheet, WrongUseSaysWhatIsWrong) {
     const std::string tree = makeScratchTree("figure-sheet-usage");
-    for (const auto& args :
-         {std::vector<std::string>{}, {"a.png", "--scale", "9"}, {"a.png", "extra"}}) {
-        std::vector<std::string> argv = {sheetProgram()};
-        argv.insert(argv.end(), args.begin(), args.end());
+    const struct {
+        std::vector<std::string> args;
+        const char* error;
+    } cases[] = {
+        {{"--figures", "a.png", "--scale", "9"}, "--scale: '9' is not a whole number from 1 to 4"},
+        {{"--figures", "a.jpg"}, "--figures: 'a.jpg' must end in .png"},
+        {{"--figures", "a.png", "--bench"}, "--figures draws the motions on their own"},
+        {{"--bench", "--scale", "2"}, "--scale goes with --figures"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> argv = {captureProgram()};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
         const ChildResult r = runProgram(argv, tree + "/bin");
         ASSERT_TRUE(r.exited);
-        EXPECT_EQ(r.status, 2);
-        EXPECT_NE(r.err.find("usage: figure-sheet OUT.png"), std::string::npos) << r.err;
+        EXPECT_EQ(r.status, 2) << c.error;
+        EXPECT_NE(r.err.find(c.error), std::string::npos) << r.err;
     }
 }
 

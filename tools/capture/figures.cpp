@@ -1,10 +1,8 @@
-// figure-sheet: every motion at three moments of its loop, head-on and from the side, in one
+// --figures: every motion at three moments of its loop, head-on and from the side, in one
 // labelled picture. Uses the demo's own Motion, models and start-up GL state through an
 // offscreen context, with the tick held still so each moment is chosen exactly.
-//
-//   figure-sheet OUT.png [--scale N]
-// Run it from <build>/bin: the assets are read from ../models and ../textures. --scale makes
-// every cell N times larger (1 to 4) for a closer look.
+#include "figures.h"
+
 #include <GL/gl.h>
 #include <lib3ds/file.h>
 
@@ -26,6 +24,7 @@
 #include "platform/tick.h"
 #include "tools/picture/picture.h"
 
+namespace capture {
 namespace {
 
 struct MotionEntry {
@@ -104,18 +103,7 @@ void drawCell(const Layout& layout, Motion& motion, Material& plain, int col, in
 
 } // namespace
 
-int main(int argc, char** argv) {
-    int scale = 1;
-    const bool scaled = argc == 4 && std::strcmp(argv[2], "--scale") == 0;
-    if (scaled)
-        scale = std::atoi(argv[3]);
-    if ((argc != 2 && !scaled) || std::strcmp(argv[1], "--help") == 0 || scale < 1 || scale > 4) {
-        std::fprintf(stderr, "usage: figure-sheet OUT.png [--scale N]\n"
-                             "Renders every motion at three moments, head-on and from the side.\n"
-                             "Run it from <build>/bin, beside ../models and ../textures;\n"
-                             "--scale 1 to 4 enlarges every cell.\n");
-        return argc == 2 && std::strcmp(argv[1], "--help") == 0 ? 0 : 2;
-    }
+int drawFigureSheet(const std::string& path, int scale) {
     Layout layout;
     layout.cellW = kBaseCellW * scale;
     layout.cellH = kBaseCellH * scale;
@@ -129,7 +117,7 @@ int main(int argc, char** argv) {
     platform::OffscreenGl gl;
     std::string error;
     if (!gl.create(width, height, &error)) {
-        std::fprintf(stderr, "figure-sheet: %s\n", error.c_str());
+        std::fprintf(stderr, "demo-capture: no offscreen OpenGL context: %s\n", error.c_str());
         return 1;
     }
     setupFixedGlState();
@@ -198,11 +186,13 @@ int main(int argc, char** argv) {
         picture::drawText(&image, 3, m * cellH + 3, label, 1, ink);
         picture::drawText(&image, kMomentCount * cellW + 3, m * cellH + 3, "SIDE", 1, ink);
     }
-    if (!picture::writePng(argv[1], image, &error)) {
-        std::fprintf(stderr, "figure-sheet: %s\n", error.c_str());
+    if (!picture::writePng(path, image, &error)) {
+        std::fprintf(stderr, "demo-capture: %s\n", error.c_str());
         return 1;
     }
-    std::printf("figure-sheet: %d motions, %d x %d pixels, written to %s\n", kMotionCount, width,
-                height, argv[1]);
+    std::printf("demo-capture: %d motions, %d x %d pixels, written to %s\n", kMotionCount, width,
+                height, path.c_str());
     return 0;
 }
+
+} // namespace capture

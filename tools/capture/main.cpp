@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "bench.h"
+#include "figures.h"
 #include "image_files.h"
 #include "options.h"
 #include "playback.h"
@@ -297,7 +298,15 @@ int run(int argc, char** argv) {
     }
     const std::string out = absolute(o.out);
     const std::string sheet = absolute(o.sheet);
+    const std::string figures = absolute(o.figures);
     findAssets();
+    if (!o.figures.empty()) {
+        if (!makeParent(figures, &error)) {
+            std::fprintf(stderr, "demo-capture: %s\n", error.c_str());
+            return 1;
+        }
+        return drawFigureSheet(figures, o.scale);
+    }
     if (o.bench)
         return runBench(o);
     if (!o.at.empty() || o.outKind == OutputKind::None)

@@ -102,6 +102,18 @@ bool parseMoments(const std::string& text, std::vector<double>* moments, std::st
 
 // Checks that the options together name one job.
 bool validate(Options* o, std::string* error) {
+    if (!o->figures.empty()) {
+        if (o->bench || o->outKind != OutputKind::None || !o->sheet.empty() || !o->at.empty() ||
+            o->rangeGiven || o->sizeGiven || o->tileGiven || o->columns != 0 || o->json) {
+            *error = "--figures draws the motions on their own; it takes only --scale";
+            return false;
+        }
+        return true;
+    }
+    if (o->scaleGiven) {
+        *error = "--scale goes with --figures";
+        return false;
+    }
     if (o->bench) {
         if (o->outKind != OutputKind::None || !o->sheet.empty() || !o->at.empty()) {
             *error = "--bench renders the range and reports timings; it takes no --out, --sheet "
@@ -128,7 +140,7 @@ bool validate(Options* o, std::string* error) {
         }
     }
     if (!o->bench && o->outKind == OutputKind::None && o->sheet.empty()) {
-        *error = "nothing to do: give --out, --sheet or --bench (see --help)";
+        *error = "nothing to do: give --out, --sheet, --bench or --figures (see --help)";
         return false;
     }
     if (!o->sheet.empty() && o->at.empty() && o->outKind != OutputKind::None) {
@@ -267,6 +279,24 @@ bool parseOptions(int argc, char** argv, Options* options, std::string* error) {
                          "' is neither a video (NAME.mp4) nor a directory (ending in '/')";
                 return false;
             }
+        } else if (arg == "--figures") {
+            if (!takeValue())
+                return false;
+            if (!endsWith(lower(value), ".png")) {
+                *error = "--figures: '" + value + "' must end in .png";
+                return false;
+            }
+            o.figures = value;
+        } else if (arg == "--scale") {
+            long scale = 0;
+            if (!takeValue())
+                return false;
+            if (!parseInt(value, 1, 4, &scale)) {
+                *error = "--scale: '" + value + "' is not a whole number from 1 to 4";
+                return false;
+            }
+            o.scale = static_cast<int>(scale);
+            o.scaleGiven = true;
         } else if (arg == "--sheet") {
             if (!takeValue())
                 return false;
@@ -293,7 +323,7 @@ bool parseOptions(int argc, char** argv, Options* options, std::string* error) {
 
 std::string helpText() {
     return R"(demo-capture: renders the demo offscreen on virtual time, to a video, frames,
-single moments, a contact sheet, or timing figures. Frame k of a range shows the timeline at
+single moments, a contact sheet, or timing figures; or every dance motion in one picture. Frame k of a range shows the timeline at
 exactly FROM + k/FPS seconds (to the millisecond), however long it takes to render, and the
 demo's motions and camera behave as in a live run at that frame rate. Run it from build/bin
 (the demo's assets are read from ../models, ../textures, ../music).
@@ -304,6 +334,7 @@ Usage:
   demo-capture --at S,S,... --out DIR/ [--sheet FILE.jpg] [--fps N] [--size WxH]
   demo-capture --sheet FILE.jpg [--at S,S,...] [--columns N] [--tile WxH] [--size WxH]
   demo-capture --bench [--json] [--from S] [--to S] [--fps N] [--size WxH]
+  demo-capture --figures FILE.png [--scale N]
 
 Options:
   --out FILE.mp4   H.264 video (through the ffmpeg command) with the soundtrack
@@ -323,8 +354,12 @@ Options:
   --size WxH       rendered picture size in pixels (default 1280x720)
   --bench          render the range and report per timeline segment the frame time
                    (median, 95th percentile, worst), the triangles drawn per frame, an
-                   empty frame's time for a ratio, start-up time and peak memory
+                   empty frame's time for a ratio, start-up time, the memory in use
+                   after the first frame, every minute and at the end, and peak memory
   --json           with --bench: the report as JSON on standard output
+  --figures FILE   every motion at three moments of its loop, head-on and from the side,
+                   one row each, in one labelled PNG
+  --scale N        with --figures: cells N times larger, 1 to 4 (default 1)
   --quiet          no progress bar
   --help           this text
 
@@ -335,6 +370,7 @@ Examples (from build/bin):
   ./demo-capture --at 5,39.5,110 --out moments/
   ./demo-capture --sheet ../../docs/timeline.jpg \
       --at 2,8,15,22,30,36,37.9,39,42,50,60,69,80,95,106,110,120
+  ./demo-capture --figures ../../docs/figures.png
   ./demo-capture --bench --size 1280x720
   ./demo-capture --bench --json > bench.json
 

@@ -39,6 +39,9 @@ struct Options {
     int tileWidth = 0;
     int tileHeight = 0;
     bool tileGiven = false;
+    std::string figures; // --figures path (.png): every motion in one picture
+    int scale = 1;       // --scale of the figure sheet's cells, 1..4
+    bool scaleGiven = false;
     bool bench = false;
     bool json = false;
     bool quiet = false; // no progress bar

@@ -1,4 +1,4 @@
-// RGB pictures for the offscreen tools: PNG output and a 5 x 7 pixel label font.
+// RGB pictures for the capture tool: PNG output and a 5 x 7 pixel label font.
 #pragma once
 
 #include <cstdint>

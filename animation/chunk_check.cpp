@@ -263,7 +263,7 @@ class Walker {
     bool checkChunk(std::uint16_t parentId, std::uint16_t id, std::size_t at, std::size_t end,
                     std::size_t faces) {
         const std::size_t data = at + kHeader;
-        if (id == LIB3DS_KFDATA)
+        if (parentId == LIB3DS_M3DMAGIC && id == LIB3DS_KFDATA)
             keyframerStart_ = nodes_.size();
         if (parentId == LIB3DS_KFDATA && isNodeTag(id)) {
             KeyframeNode node{at};

@@ -64,8 +64,8 @@ InputFile::~InputFile() {
         broken("the loader left a file descriptor open");
 }
 
-void broken(const char* what) {
-    dprintf(2, "fuzz: broken invariant: %s\n", what);
+void broken(const std::string& what) {
+    dprintf(2, "fuzz: broken invariant: %s\n", what.c_str());
     std::abort();
 }
 

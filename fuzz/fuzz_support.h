@@ -43,6 +43,19 @@ class InputFile {
 int openDescriptors();
 
 // Stops the fuzzer with a crash report: an invariant the loader promises does not hold.
-[[noreturn]] void broken(const char* what);
+[[noreturn]] void broken(const std::string& what);
+
+// Runs `load`. False when the loader refused its input through the fatal seam, which must be
+// with status 1 (anything else stops the fuzzer, naming `loader`).
+template <class Load> bool accepted(Load&& load, const char* loader) {
+    try {
+        load();
+    } catch (const FatalExit& exit) {
+        if (exit.status != 1)
+            broken(std::string(loader) + " failed with a status other than 1");
+        return false;
+    }
+    return true;
+}
 
 } // namespace fuzz

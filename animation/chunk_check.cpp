@@ -380,6 +380,18 @@ class Walker {
             node.parent = u16(data + name + 4);
             return true;
         }
+        if (id == LIB3DS_INSTANCE_NAME) {
+            if (nameBytes(data, end) == 0)
+                return fail(at, "instance name without a terminating NUL within 64 bytes");
+            return true;
+        }
+        // The fixed data lib3ds reads from a node's other plain chunks.
+        const std::size_t fixedBytes = id == LIB3DS_PIVOT          ? 12
+                                       : id == LIB3DS_BOUNDBOX     ? 24
+                                       : id == LIB3DS_MORPH_SMOOTH ? 4
+                                                                   : 0;
+        if (end - data < fixedBytes)
+            return fail(at, "node data chunk too short");
         const int valueBytes = trackValueBytes(id);
         if (valueBytes == -2)
             return true;

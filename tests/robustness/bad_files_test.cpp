@@ -100,6 +100,8 @@ const BadFile kBadFiles[] = {
     {"3ds/node_chunk_runs_past_keyframer.3ds", Loader::Motion, 0, "past the end of its parent"},
     {"3ds/node_header_without_parent.3ds", Loader::Motion, 0, "node header too short"},
     {"3ds/chunk_id_zero_hides_the_node_header.3ds", Loader::Motion, 0, "chunk id 0"},
+    {"3ds/instance_name_without_nul.3ds", Loader::Motion, 0,
+     "instance name without a terminating NUL"},
     {"3ds/keyframer_chunk_inside_a_node_hides_its_own_parent.3ds", Loader::Motion, 0,
      "its own ancestor"},
     {"3ds/keyframer_header_name_runs_past_its_chunk.3ds", Loader::Motion, 0,

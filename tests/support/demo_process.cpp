@@ -18,6 +18,9 @@ DemoProcess::DemoProcess(const std::string& binary, const std::string& workDir,
     : outPath_(logDir + "/stdout.txt"), errPath_(logDir + "/stderr.txt") {
     pid_ = fork();
     if (pid_ == 0) {
+        // A process group of its own, so that the end of the test takes everything the
+        // program started with it (a demo run under strace survives strace's death).
+        setpgid(0, 0);
         const int out = open(outPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         const int err = open(errPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         dup2(out, 1);
@@ -29,12 +32,15 @@ DemoProcess::DemoProcess(const std::string& binary, const std::string& workDir,
         execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
+    if (pid_ > 0)
+        setpgid(pid_, pid_);
 }
 
 DemoProcess::~DemoProcess() {
-    if (pid_ > 0 && !exited_) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
+    if (pid_ > 0) {
+        kill(-pid_, SIGKILL);
+        if (!exited_)
+            waitpid(pid_, nullptr, 0);
     }
 }
 

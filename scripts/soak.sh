@@ -21,6 +21,11 @@ while [ $# -gt 0 ]; do
     *) echo "soak.sh: unknown argument '$1' (try --help)" >&2; exit 2 ;;
     esac
 done
+if ! [[ "$MINUTES" =~ ^[0-9]+$ ]] || [ "$MINUTES" -lt 2 ]; then
+    echo "soak.sh: --minutes must be a whole number of at least 2 (memory is compared from the" \
+         "first minute on)" >&2
+    exit 2
+fi
 
 BUILD_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build-sanitize"
 CMAKE_EXTRA_ARGS="-DQUORVEX_SANITIZE=ON"

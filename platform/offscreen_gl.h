@@ -15,8 +15,8 @@ class OffscreenGl {
     OffscreenGl(const OffscreenGl&) = delete;
     OffscreenGl& operator=(const OffscreenGl&) = delete;
 
-    // Creates the context and a width x height RGBA8 + depth24 framebuffer, makes both current.
-    // Returns false and fills `error` when EGL or the framebuffer cannot be set up.
+    // Creates the context and a width x height RGBA8 + depth24/stencil8 framebuffer, makes both
+    // current. Returns false and fills `error` when EGL or the framebuffer cannot be set up.
     bool create(int width, int height, std::string* error);
 
     // Reads the framebuffer as RGB bytes, top row first (ready for an image file).

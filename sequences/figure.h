@@ -9,6 +9,11 @@ class Motion;
 void drawFigure(Motion& motion, float x, float y, float z, float angle, float scale, unsigned fps,
                 float offset);
 
+// For tools that measure the picture (demo-capture --stats): when set, drawFigure calls it
+// inside the figure's transform just before the motion draws (done = false) and just after
+// it (done = true). The demo never sets it; whoever does must leave the picture unchanged.
+extern void (*figureDrawHook)(Motion& motion, bool done);
+
 // One figure of a scene: which motion, where (world units), turned how many degrees about +y,
 // how large, and the playback rate (frames per second) and time offset (seconds) of its pose.
 struct FigurePlacement {

@@ -20,7 +20,7 @@ TEST(CaptureCommandLine, HelpExplainsTheOptionsWithExamples) {
     ASSERT_TRUE(r.exited);
     EXPECT_EQ(r.status, 0);
     for (const char* text : {"--out FILE.mp4", "--out DIR/", "--at", "--sheet", "--from", "--to",
-                             "--fps", "--size", "--bench", "--json", "Examples"})
+                             "--fps", "--size", "--bench", "--json", "--stats", "Examples"})
         EXPECT_NE(r.out.find(text), std::string::npos) << "help lacks " << text;
     EXPECT_EQ(r.err, "");
 }
@@ -55,6 +55,8 @@ TEST(CaptureCommandLine, BadOptionsAreRefusedWithAReason) {
         {{"--json", "--out", "d/"}, "--json goes with --bench"},
         {{"--bench", "--out", "v.mp4"}, "--bench renders the range"},
         {{"--bench=yes"}, "--bench takes no value"},
+        {{"--stats", "--out", "v.mp4"}, "--stats measures frames"},
+        {{"--stats", "--at", "5", "--to", "9"}, "--from and --to do not go with it"},
         {{"--columns", "3", "--out", "d/"}, "--columns goes with --sheet"},
         {{"--sheet", "s.png", "--out", "d/"}, "--sheet with --out needs --at"},
         {{"--tile", "32x18", "--out", "d/"}, "--tile goes with --sheet"},

@@ -157,6 +157,58 @@ TEST_F(CaptureOutput, AMomentBetweenFramesLeavesNoTraceOnTheNext) {
     }
 }
 
+// The number after "key": in `text` from `from` on, or NAN when it is not there.
+double jsonNumber(const std::string& text, const std::string& key, size_t from = 0) {
+    const size_t at = text.find("\"" + key + "\": ", from);
+    return at == std::string::npos ? NAN : std::atof(text.c_str() + at + key.size() + 4);
+}
+
+TEST_F(CaptureOutput, StatsMeasureTheFrameAsDrawnAndLeaveTheRunAsItWas) {
+    // In the drift (whose eye adds up frame by frame), in the fog just before the cut and in
+    // the close-up, where the dancer on the table stands 33 units from the eye.
+    const std::string moments = "37.5,38.59,110";
+    const ChildResult r =
+        runCapture({"--stats", "--at", moments, "--size", "160x90", "--out", dir("stats")});
+    ASSERT_RAN(r);
+    ASSERT_RAN(runCapture({"--at", moments, "--size", "160x90", "--out", dir("plain")}));
+    for (const char* t : {"37.500", "38.590", "110.000"}) {
+        const std::string name = std::string("t") + (t[2] == '.' ? "00" : "0") + t + ".png";
+        const Picture p = readPng(dir("stats") + name);
+        ASSERT_EQ(p.rgb.size(), 160u * 90 * 3) << name;
+        EXPECT_TRUE(p.rgb == readPng(dir("plain") + name).rgb) << name << ": --stats changed it";
+
+        const size_t line = r.out.find(std::string("{\"t\": ") + t);
+        ASSERT_NE(line, std::string::npos) << t << "\n" << r.out;
+        double sum = 0;
+        int bright = 0, black = 0;
+        for (size_t i = 0; i < p.rgb.size(); i += 3) {
+            const double y = 0.299 * p.rgb[i] + 0.587 * p.rgb[i + 1] + 0.114 * p.rgb[i + 2];
+            sum += y;
+            bright += y >= 200;
+            black += y < 12;
+        }
+        const double n = 160.0 * 90;
+        EXPECT_NEAR(jsonNumber(r.out, "mean_luma", line), sum / n, 0.006) << t;
+        EXPECT_NEAR(jsonNumber(r.out, "bright", line), bright / n, 6e-5) << t;
+        EXPECT_NEAR(jsonNumber(r.out, "near_black", line), black / n, 6e-5) << t;
+    }
+    // The fog hides the city's figures but they are still in front of the camera: their
+    // pixels are the fog's colour, luma 133.8.
+    const size_t fog = r.out.find("{\"t\": 38.590");
+    EXPECT_GT(jsonNumber(r.out, "figure_pixels", fog), 0);
+    EXPECT_NEAR(jsonNumber(r.out, "figure_luma", fog), 133.8, 1.5);
+    // The close-up: the table dancer (10th of the disco's figures), about 17 units tall seen
+    // from 33 units with a 60-degree field, is 17 / (2 * 33 * tan 30) of the 90 rows.
+    const size_t close = r.out.find("{\"t\": 110.000");
+    const size_t dancer = r.out.find("{\"index\": 9,", close);
+    ASSERT_NE(dancer, std::string::npos) << r.out.substr(close);
+    const double height = jsonNumber(r.out, "height", dancer);
+    EXPECT_NEAR(height, 17.0 / (2 * 33 * std::tan(3.14159265 / 6)) * 90, 6) << r.out.substr(close);
+    EXPECT_GE(jsonNumber(r.out, "tallest_figure_px", close), height);
+    EXPECT_GE(jsonNumber(r.out, "regions", dancer), 1);
+    EXPECT_GT(jsonNumber(r.out, "figure_pixels", close), jsonNumber(r.out, "pixels", dancer));
+}
+
 TEST_F(CaptureOutput, TheClosingDriftFollowsTheFrameRate) {
     // The eye moves a fixed step per frame: at 60 fps it has drifted twice as far by 37.5 s
     // as at 30 fps, and a moment prepared at 60 fps matches a 60 fps range through it.

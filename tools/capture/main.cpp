@@ -18,6 +18,7 @@
 #include "process.h"
 #include "progress.h"
 #include "sheet.h"
+#include "stats.h"
 
 namespace fs = std::filesystem;
 
@@ -276,6 +277,68 @@ int captureMoments(const Options& o, const std::string& dir, const std::string& 
     return 0;
 }
 
+// --stats: the range at --fps (or the --at moments, each prepared as captureMoments does),
+// every frame measured and printed as one line of a JSON document on standard output; with
+// --out DIR/ the pictures are written as --out alone would write them.
+int captureStats(const Options& o, const std::string& dir) {
+    std::error_code ec;
+    if (!dir.empty())
+        fs::create_directories(dir, ec);
+    if (ec)
+        return fail("cannot create " + dir + ": " + ec.message());
+    std::string error;
+    Playback playback;
+    if (!startPlayback(&playback, o, &error))
+        return fail(error);
+
+    std::vector<double> times;
+    if (o.at.empty()) {
+        playback.setGrid(o.fps, o.from);
+        const long long first = playback.gridIndex(o.from);
+        for (long long i = 0, count = frameCount(o); i < count; ++i)
+            times.push_back(playback.gridTime(first + i));
+    } else {
+        playback.setGrid(o.fps, 0.0);
+        std::vector<std::uint32_t> ticks;
+        for (double t : o.at)
+            ticks.push_back(tickOf(t));
+        std::sort(ticks.begin(), ticks.end());
+        ticks.erase(std::unique(ticks.begin(), ticks.end()), ticks.end());
+        for (std::uint32_t tick : ticks)
+            times.push_back(tick * 0.001);
+    }
+
+    std::printf("{\"size\": [%d, %d], \"fps\": %d, \"luma\": \"Rec. 601, 0-255\", "
+                "\"bright_from\": %g, \"near_black_below\": %g,\n\"frames\": [\n",
+                o.width, o.height, o.fps, kBrightLuma, kNearBlackLuma);
+    FrameMeter meter;
+    RgbImage picture;
+    Progress progress("stats", static_cast<long long>(times.size()), !o.quiet);
+    for (size_t i = 0; i < times.size(); ++i) {
+        playback.prepare(times[i]);
+        const FrameStats stats = meter.drawAndMeasure(&playback, times[i], &picture);
+        std::printf("%s%s\n", frameJson(stats).c_str(), i + 1 < times.size() ? "," : "");
+        if (!dir.empty()) {
+            char name[32];
+            if (o.at.empty())
+                std::snprintf(name, sizeof name, "frame_%06zu.png", i);
+            else
+                std::snprintf(name, sizeof name, "t%08.3f.png", times[i]);
+            if (!writePng((fs::path(dir) / name).string(), picture, &error)) {
+                progress.finish();
+                return fail(error);
+            }
+        }
+        progress.update(static_cast<long long>(i + 1));
+    }
+    progress.finish();
+    std::printf("]}\n");
+    std::fflush(stdout);
+    if (std::ferror(stdout))
+        return fail("cannot write the numbers to standard output");
+    return 0;
+}
+
 std::string absolute(const std::string& path) {
     if (path.empty())
         return path;
@@ -309,6 +372,8 @@ int run(int argc, char** argv) {
     }
     if (o.bench)
         return runBench(o);
+    if (o.stats)
+        return captureStats(o, o.outKind == OutputKind::FrameDir ? out : "");
     if (!o.at.empty() || o.outKind == OutputKind::None)
         return captureMoments(o, o.outKind == OutputKind::FrameDir ? out : "", sheet);
     if (o.outKind == OutputKind::Video)

@@ -104,7 +104,8 @@ bool parseMoments(const std::string& text, std::vector<double>* moments, std::st
 bool validate(Options* o, std::string* error) {
     if (!o->figures.empty()) {
         if (o->bench || o->outKind != OutputKind::None || !o->sheet.empty() || !o->at.empty() ||
-            o->rangeGiven || o->sizeGiven || o->tileGiven || o->columns != 0 || o->json) {
+            o->rangeGiven || o->sizeGiven || o->tileGiven || o->columns != 0 || o->json ||
+            o->stats) {
             *error = "--figures draws the motions on their own; it takes only --scale";
             return false;
         }
@@ -113,6 +114,17 @@ bool validate(Options* o, std::string* error) {
     if (o->scaleGiven) {
         *error = "--scale goes with --figures";
         return false;
+    }
+    if (o->stats) {
+        if (o->bench || !o->sheet.empty() || o->outKind == OutputKind::Video) {
+            *error = "--stats measures frames or --at moments; it takes no --bench, --sheet or "
+                     "video (--out DIR/ also writes the pictures)";
+            return false;
+        }
+        if (!o->at.empty() && o->rangeGiven) {
+            *error = "--at names its own moments; --from and --to do not go with it";
+            return false;
+        }
     }
     if (o->bench) {
         if (o->outKind != OutputKind::None || !o->sheet.empty() || !o->at.empty()) {
@@ -124,7 +136,7 @@ bool validate(Options* o, std::string* error) {
         *error = "--json goes with --bench";
         return false;
     }
-    if (!o->at.empty()) {
+    if (!o->at.empty() && !o->stats) {
         if (o->rangeGiven) {
             *error = "--at names its own moments; --from and --to do not go with it";
             return false;
@@ -139,8 +151,8 @@ bool validate(Options* o, std::string* error) {
             return false;
         }
     }
-    if (!o->bench && o->outKind == OutputKind::None && o->sheet.empty()) {
-        *error = "nothing to do: give --out, --sheet, --bench or --figures (see --help)";
+    if (!o->bench && !o->stats && o->outKind == OutputKind::None && o->sheet.empty()) {
+        *error = "nothing to do: give --out, --sheet, --bench, --stats or --figures (see --help)";
         return false;
     }
     if (!o->sheet.empty() && o->at.empty() && o->outKind != OutputKind::None) {
@@ -218,6 +230,9 @@ bool parseOptions(int argc, char** argv, Options* options, std::string* error) {
                 return false;
         } else if (arg == "--bench") {
             if (!flag(&o.bench))
+                return false;
+        } else if (arg == "--stats") {
+            if (!flag(&o.stats))
                 return false;
         } else if (arg == "--json") {
             if (!flag(&o.json))
@@ -334,6 +349,7 @@ Usage:
   demo-capture --at S,S,... --out DIR/ [--sheet FILE.jpg] [--fps N] [--size WxH]
   demo-capture --sheet FILE.jpg [--at S,S,...] [--columns N] [--tile WxH] [--size WxH]
   demo-capture --bench [--json] [--from S] [--to S] [--fps N] [--size WxH]
+  demo-capture --stats [--from S] [--to S | --at S,S,...] [--fps N] [--size WxH] [--out DIR/]
   demo-capture --figures FILE.png [--scale N]
 
 Options:
@@ -357,6 +373,18 @@ Options:
                    empty frame's time for a ratio, start-up time, the memory in use
                    after the first frame, every minute and at the end, and peak memory
   --json           with --bench: the report as JSON on standard output
+  --stats          measure every frame of the range (or every --at moment) and print JSON
+                   on standard output, one frame per line: "mean_luma" (Rec. 601, 0-255),
+                   the shares of "bright" (luma 200 and up) and "near_black" (under 12)
+                   pixels, and the figures as the audience sees them: each is drawn a second
+                   time into an id mask, depth-tested against the scene (the translucent
+                   beams left out), in the pose it shows. "figures_on_screen",
+                   "figure_pixels", "tallest_figure_px" and "figure_luma" (mean luma of
+                   their pixels) sum them up; "figures" lists each one seen: "index" (its
+                   place in the scene's draw order), "pixels", "height" (rows, top to
+                   bottom), "luma" and "regions" (separate 8-connected pieces). The picture
+                   and every later frame are exactly those of a run without --stats; with
+                   --out DIR/ the pictures are written too
   --figures FILE   every motion at three moments of its loop, head-on and from the side,
                    one row each, in one labelled PNG
   --scale N        with --figures: cells N times larger, 1 to 4 (default 1)
@@ -373,6 +401,8 @@ Examples (from build/bin):
   ./demo-capture --figures ../../docs/figures.png
   ./demo-capture --bench --size 1280x720
   ./demo-capture --bench --json > bench.json
+  ./demo-capture --stats --fps 10 --from 0 --to 120 > stats.json
+  ./demo-capture --stats --at 8,20,110 --out moments/
 
 Exit status: 0 on success, 2 for a bad command line, 1 when rendering or writing fails
 (a missing asset ends the process as the demo does).

@@ -44,6 +44,7 @@ struct Options {
     bool scaleGiven = false;
     bool bench = false;
     bool json = false;
+    bool stats = false; // --stats: JSON numbers per frame on standard output
     bool quiet = false; // no progress bar
     bool help = false;
 };

@@ -155,21 +155,23 @@ TEST_F(FigureMotions, EveryMotionStandsOnItsFeetAndLoopsSeamlessly) {
         const Track t = play(motion, def);
         ASSERT_EQ(t.frames, def.frames);
         const bool hops = def.file == "hoppande.3DS";
+        const double toe = gen::fig::kToeHeight;
         double lowestOverLoop = 1e9;
         for (int f = 0; f < t.frames; ++f) {
             double lowest = 1e9;
             for (const P3& p : t.joints[f])
                 lowest = std::fmin(lowest, p.y);
             lowestOverLoop = std::fmin(lowestOverLoop, lowest);
-            // Standing figures keep a foot on the floor all the time; the hopper leaves it.
+            // Standing figures keep a foot on the floor all the time (the toe joint, kToeHeight
+            // above it, is the lowest); the hopper leaves it.
             if (!hops) {
-                EXPECT_GT(lowest, -2.0) << "frame " << f;
-                EXPECT_LT(lowest, 6.0) << "frame " << f;
+                EXPECT_GT(lowest, toe - 3) << "frame " << f;
+                EXPECT_LT(lowest, toe + 5) << "frame " << f;
             }
             EXPECT_GT(t.at(f, "Head").y, t.at(f, "Hips").y + 40) << "frame " << f;
         }
-        EXPECT_GT(lowestOverLoop, -2.0);
-        EXPECT_LT(lowestOverLoop, 3.0);
+        EXPECT_GT(lowestOverLoop, toe - 3);
+        EXPECT_LT(lowestOverLoop, toe + 2);
 
         // The step from the last frame back to frame 0 is an ordinary step of the motion.
         auto step = [&](int a, int b) {
@@ -329,6 +331,174 @@ TEST_F(FigureMotions, DrawnFiguresStandUprightWithTheHatOnTheHead) {
         EXPECT_GT(height(darkTop), headY + 8);
         EXPECT_LT(height(darkTop), headY + 30);
     }
+}
+
+// Each motion drawn alone the demo's way (bone lists, the head, and the torso where the demo
+// attaches it), unlit, at 12 moments of its loop, each seen from another side (30 degrees
+// apart), at 300 pixels for a standing figure's 170 units: the silhouette is one region with
+// no loose pieces, and every bone is at least 4 pixels across, measured across its drawn
+// line between a fifth and four fifths of its length. The picture is drawn in 64 x 64 tiles,
+// the size of the test's framebuffer.
+TEST_F(FigureMotions, EverySilhouetteIsOneBodyWithLimbsAtLeastFourPixelsWide) {
+    Mesh headMesh, bodyMesh;
+    Texture headTexture, bodyTexture;
+    struct FreePixels {
+        Texture& head;
+        Texture& body;
+        ~FreePixels() {
+            delete[] head.pixels;
+            delete[] body.pixels;
+        }
+    } freePixels{headTexture, bodyTexture};
+    {
+        InDirectory cwd(tree_ + "/bin");
+        ASSERT_TRUE(cwd.ok());
+        headMesh.load("../models/head_hat.obj");
+        headTexture.load("../textures/head.png");
+        bodyMesh.load("../models/body.obj");
+        bodyTexture.load("../textures/body.png");
+    }
+    Model head, body;
+    head.setMesh(&headMesh);
+    head.setTexture(&headTexture);
+    body.setMesh(&bodyMesh);
+    body.setTexture(&bodyTexture);
+
+    const double pxPerUnit = 300.0 / 170, left = -125, bottom = -15;
+    const int width = 448, height = 448; // 254 x 254 units
+    const int phases = 12;
+    std::vector<unsigned char> mask(static_cast<size_t>(width) * height);
+    auto inside = [&](double x, double y) {
+        const int ix = static_cast<int>(std::floor(x)), iy = static_cast<int>(std::floor(y));
+        return ix >= 0 && iy >= 0 && ix < width && iy < height &&
+               mask[static_cast<size_t>(iy) * width + ix];
+    };
+    glDisable(GL_LIGHTING);
+    glClearColor(0, 0, 1, 1);
+    for (const gen::fig::MotionDef& def : gen::fig::motionTable()) {
+        SCOPED_TRACE(def.file);
+        const bool withBody = def.file == "vakt.3ds" || def.file == "walking_man.3DS";
+        Motion motion;
+        {
+            InDirectory cwd(tree_ + "/bin");
+            ASSERT_TRUE(cwd.ok());
+            motion.load(movePath(def));
+        }
+        motion.attachModel(&head, "Head");
+        if (withBody)
+            motion.attachModel(&body, "Upper spin");
+        std::vector<Lib3dsNode*> nodes;
+        collect(motion.file->nodes, nodes);
+        for (int k = 0; k < phases; ++k) {
+            const int frame = k * def.frames / phases;
+            const double angle = 30.0 * k;
+            SCOPED_TRACE("frame " + std::to_string(frame) + ", turned " +
+                         std::to_string(static_cast<int>(angle)) + " degrees");
+            // The held clock reads 0: the offset picks the frame; the first draw evaluates it.
+            const float offset = static_cast<float>((frame + 0.5) / 60);
+            motion.draw(60, offset);
+            std::fill(mask.begin(), mask.end(), 0);
+            for (int ty = 0; ty < height; ty += kHeight)
+                for (int tx = 0; tx < width; tx += kWidth) {
+                    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+                    glMatrixMode(GL_PROJECTION);
+                    glLoadIdentity();
+                    glOrtho(left + tx / pxPerUnit, left + (tx + kWidth) / pxPerUnit,
+                            bottom + ty / pxPerUnit, bottom + (ty + kHeight) / pxPerUnit, -400,
+                            400);
+                    glMatrixMode(GL_MODELVIEW);
+                    glLoadIdentity();
+                    glRotated(angle, 0, 1, 0);
+                    motion.draw(60, offset);
+                    std::vector<unsigned char> tile(4 * kWidth * kHeight);
+                    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+                    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, tile.data());
+                    for (int y = 0; y < kHeight && ty + y < height; ++y)
+                        for (int x = 0; x < kWidth && tx + x < width; ++x) {
+                            const unsigned char* p = &tile[4 * (y * kWidth + x)];
+                            mask[static_cast<size_t>(ty + y) * width + tx + x] =
+                                !(p[0] < 40 && p[1] < 40 && p[2] > 200);
+                        }
+                }
+
+            // Regions, eight-connected (as a line of pixels runs).
+            std::vector<int> region(mask.size(), -1);
+            int regions = 0;
+            for (size_t start = 0; start < mask.size(); ++start) {
+                if (!mask[start] || region[start] >= 0)
+                    continue;
+                std::vector<size_t> stack{start};
+                region[start] = regions;
+                while (!stack.empty()) {
+                    const size_t i = stack.back();
+                    stack.pop_back();
+                    const int x = static_cast<int>(i % width), y = static_cast<int>(i / width);
+                    for (int ny = std::max(0, y - 1); ny <= std::min(height - 1, y + 1); ++ny)
+                        for (int nx = std::max(0, x - 1); nx <= std::min(width - 1, x + 1); ++nx) {
+                            const size_t j = static_cast<size_t>(ny) * width + nx;
+                            if (mask[j] && region[j] < 0) {
+                                region[j] = regions;
+                                stack.push_back(j);
+                            }
+                        }
+                }
+                ++regions;
+            }
+            EXPECT_EQ(regions, 1);
+            // Nothing is cut off at the picture's edges.
+            int onEdge = 0;
+            for (int x = 0; x < width; ++x)
+                onEdge += mask[x] + mask[static_cast<size_t>(height - 1) * width + x];
+            for (int y = 0; y < height; ++y)
+                onEdge += mask[static_cast<size_t>(y) * width] +
+                          mask[static_cast<size_t>(y) * width + width - 1];
+            EXPECT_EQ(onEdge, 0);
+
+            // Bone widths. The node matrices hold the drawn pose (the clock stands still).
+            const double c = std::cos(angle * gen::fig::kPi / 180),
+                         s = std::sin(angle * gen::fig::kPi / 180);
+            auto toPixels = [&](const float* file) {
+                // File (x, y, z) is drawn at (x, z, -y), then turned about y.
+                const double x = file[0], y = file[2], z = -file[1];
+                return P3{(x * c + z * s - left) * pxPerUnit, (y - bottom) * pxPerUnit, 0};
+            };
+            for (Lib3dsNode* n : nodes) {
+                const std::string name = n->name;
+                if (n->user.d == 0 || name == "Head" || (withBody && name == "Upper spin"))
+                    continue;
+                float length = 0;
+                for (Lib3dsNode* child = n->childs; child; child = child->next) {
+                    float d = 0;
+                    for (int a = 0; a < 3; ++a)
+                        d += (child->matrix[3][a] - n->matrix[3][a]) *
+                             (child->matrix[3][a] - n->matrix[3][a]);
+                    length = std::fmax(length, std::sqrt(d));
+                }
+                float tip[3];
+                for (int a = 0; a < 3; ++a)
+                    tip[a] = n->matrix[3][a] + length * n->matrix[0][a];
+                const P3 a = toPixels(n->matrix[3]), b = toPixels(tip);
+                const double dx = b.x - a.x, dy = b.y - a.y, along = std::hypot(dx, dy);
+                if (along < 8)
+                    continue; // seen end-on: no line to measure across
+                const double nx = -dy / along, ny = dx / along;
+                double narrowest = 1e9;
+                for (double t = 0.2; t <= 0.8; t += 0.05) {
+                    const double px = a.x + dx * t, py = a.y + dy * t;
+                    double w = 0;
+                    for (int side : {-1, 1})
+                        for (double r = 0; r < 40 && inside(px + side * nx * r, py + side * ny * r);
+                             r += 0.25)
+                            w += 0.25;
+                    narrowest = std::fmin(narrowest, w);
+                }
+                EXPECT_GE(narrowest, 4.0) << name;
+            }
+        }
+    }
+    glEnable(GL_LIGHTING);
+    glDisable(GL_TEXTURE_2D);
+    glClearColor(0, 0, 0, 0);
 }
 
 // Drawn figures stay within the triangle budget: the bones that draw, plus the head and (for

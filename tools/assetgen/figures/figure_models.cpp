@@ -18,7 +18,9 @@ Vec3 ringPoint(const Ring& r, float angle) {
 Mesh loft(const std::vector<Ring>& rings, int segments, bool flatFront) {
     Mesh m;
     const int n = static_cast<int>(rings.size());
-    const float offset = flatFront ? 0.5f : 0.0f;
+    // With an even number of sides a half-step turn puts a face at the front; with an odd one
+    // the unturned loft already has one there.
+    const float offset = (segments % 2 == 0) == flatFront ? 0.5f : 0.0f;
     auto angle = [&](int s) { return kTau * (static_cast<float>(s) + offset) / segments; };
     auto isPole = [&](int r) { return rings[r].rx == 0 && rings[r].rz == 0; };
     // Positions: one per ring and segment (a pole keeps one per segment too, for its uvs).
@@ -77,31 +79,57 @@ Mesh loft(const std::vector<Ring>& rings, int segments, bool flatFront) {
 }
 
 Mesh boneMesh() {
+    // A tapered limb: a triangle at each end, the far one turned by 60 degrees, joined by six
+    // faces (an antiprism), so the middle reads as a six-sided tube from every side. The demo
+    // stretches the mesh along y only, so the widths below are rig units on every bone while
+    // the ends scale with the bone's length: both reach a little past the joints (0 and 5), so
+    // neighbouring bones overlap instead of meeting in points. Normals lean out along the axis
+    // at the ends, which shade as rounded caps.
     Mesh m;
-    const float r = 2.5f, neck = 1.0f, tip = 5.0f;
-    const Vec3 base{0, 0, 0}, top{0, tip, 0};
-    const Vec3 ring[4] = {{r, neck, 0}, {0, neck, -r}, {-r, neck, 0}, {0, neck, r}};
-    for (int i = 0; i < 4; ++i) {
-        const Vec3 a = ring[i], b = ring[(i + 1) % 4];
-        // The ring runs counter-clockwise seen from +y, so each face lists b before a.
-        m.addFlatTriangle(base, b, a, {0.5f, 0}, {1, 0.2f}, {0, 0.2f});
-        m.addFlatTriangle(a, b, top, {0, 0.2f}, {1, 0.2f}, {0.5f, 1});
+    const float y[2] = {-kBoneBackReach, 5.0f + kBoneTipReach};
+    const float radius[2] = {kBoneBaseRadius, kBoneTipRadius};
+    const float lean[2] = {-0.55f, 0.55f};
+    int corner[2][3];
+    Vec3 pos[2][3];
+    for (int end = 0; end < 2; ++end)
+        for (int k = 0; k < 3; ++k) {
+            const float a = kTau * (static_cast<float>(k) + 0.5f * end) / 3;
+            const Vec3 radial{std::sin(a), 0, -std::cos(a)};
+            pos[end][k] = radial * radius[end] + Vec3{0, y[end], 0};
+            corner[end][k] = m.addPosition(pos[end][k]);
+            m.addNormal(normalize(radial + Vec3{0, lean[end], 0}));
+            m.addUv({static_cast<float>(k) / 3, static_cast<float>(end)});
+        }
+    auto add = [&](int a, int b, int c) {
+        m.triangles.push_back({{{a, a, a}, {b, b, b}, {c, c, c}}});
+    };
+    // Angles grow from the back (-z) through +x, clockwise seen from +y: the base cap, seen from
+    // below, runs 0-1-2 counter-clockwise, the tip cap 2-1-0.
+    add(corner[0][0], corner[0][1], corner[0][2]);
+    add(corner[1][2], corner[1][1], corner[1][0]);
+    for (int k = 0; k < 3; ++k) {
+        const int b0 = corner[0][k], b1 = corner[0][(k + 1) % 3];
+        const int t0 = corner[1][k], t1 = corner[1][(k + 1) % 3];
+        add(b0, t0, b1);
+        add(b1, t0, t1);
     }
     return m;
 }
 
 Mesh headMesh() {
-    // Chin, cheeks, temples, the brim (a sharp edge), the crown and its dented top.
+    // Chin, cheeks, temples, the brim (with a rim of some thickness, so that seen edge-on it
+    // stays one piece), the crown and its dented top. Seven sides with a face to the front.
     const std::vector<Ring> rings = {
         {-3.8f, 0, 0, 2.0f, 0.0f},
-        {3.0f, 7.2f, 8.4f, 0.8f, 0.30f},
-        {12.6f, 7.7f, 9.0f, 0.0f, 0.62f, true},
-        {13.2f, 14.0f, 15.5f, -0.3f, 0.70f, true},
+        {3.0f, 7.4f, 8.6f, 0.8f, 0.30f},
+        {12.6f, 7.9f, 9.2f, 0.0f, 0.62f, true},
+        {12.9f, 13.8f, 15.3f, -0.3f, 0.66f, true},
+        {13.7f, 13.8f, 15.3f, -0.3f, 0.70f, true},
         {14.6f, 7.4f, 8.6f, -0.3f, 0.76f, true},
         {21.5f, 6.4f, 7.6f, -0.3f, 0.95f, true},
         {20.8f, 0, 0, -0.3f, 1.0f},
     };
-    return loft(rings, 8, true);
+    return loft(rings, 7, true);
 }
 
 Mesh bodyMesh() {

@@ -29,7 +29,11 @@ struct Ring {
 // band.
 Mesh loft(const std::vector<Ring>& rings, int segments, bool flatFront);
 
-// 5 units along +y from the origin, widest a fifth of the way up: 8 triangles.
+// The bone: a tapered six-sided tube from the joint (y = 0) to the child's joint (y = 5),
+// reaching a little past both, 8 triangles. Radii are of the end triangles' corners, in rig
+// units (the demo stretches only y); the reaches are in mesh units (stretched with the bone).
+constexpr float kBoneBaseRadius = 6.0f, kBoneTipRadius = 4.9f;
+constexpr float kBoneBackReach = 0.35f, kBoneTipReach = 0.3f;
 Mesh boneMesh();
 // Head with a brimmed hat, from the chin (y about -4) to the crown (y about 22).
 Mesh headMesh();

@@ -125,11 +125,11 @@ void bounce(Pose& pose, double beat, double depth) {
 }
 
 V3 ankleOnToes(double outward, double forward, double pitch) {
-    // The toe joint sits 1 above the floor; the ankle is a foot's length from it.
-    const double restPitch = std::asin((kAnkleHeight - 1.0) / kFoot);
+    // The toe joint sits kToeHeight above the floor; the ankle is a foot's length from it.
+    const double restPitch = std::asin((kAnkleHeight - kToeHeight) / kFoot);
     const double a = restPitch + pitch;
     return {outward, forward - kFoot * (std::cos(a) - std::cos(restPitch)),
-            1.0 + kFoot * std::sin(a)};
+            kToeHeight + kFoot * std::sin(a)};
 }
 
 } // namespace fig

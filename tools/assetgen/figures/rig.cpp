@@ -35,6 +35,10 @@ const NodeDef kNodes[kNodeCount] = {
     {"R Calf", kRThigh, {kThigh, 0, 0}},
     {"R Foot", kRCalf, {kCalf, 0, 0}},
     {"-R Toe", kRFoot, {kFoot, 0, 0}},
+    {"L Flank", kUpperSpine, {17, -9.5, 1}},
+    {"-L Flank end", kLFlank, {kFlank, 0, 0}},
+    {"R Flank", kUpperSpine, {17, 9.5, 1}},
+    {"-R Flank end", kRFlank, {kFlank, 0, 0}},
 };
 
 // Rest orientation of the spine chain in the rig frame: x up, y right (-x), z front (-y).
@@ -171,7 +175,18 @@ Posed solve(const Pose& pose) {
     }
 
     // Legs reach for their ankles from the hip joints; feet point along their heading.
-    const double restPitch = std::asin((kAnkleHeight - 1.0) / kFoot);
+    // Flanks hang from the chest down to just above the hip joints (in the chest's axes:
+    // x up, y right, z front), whatever the pelvis does.
+    for (int side = 0; side < 2; ++side) {
+        const int flank = side == kLeft ? kLFlank : kRFlank;
+        const double out = chestOutward(side);
+        p.frame[flank] = frameFrom(chest * V3{-48, -1.0 * out, -1}, chest.c[2]);
+        place(flank);
+        p.frame[flank + 1] = p.frame[flank];
+        place(flank + 1);
+    }
+
+    const double restPitch = std::asin((kAnkleHeight - kToeHeight) / kFoot);
     for (int side = 0; side < 2; ++side) {
         const LegNodes& n = kLeg[side];
         const LegPose& l = pose.leg[side];

@@ -40,6 +40,10 @@ enum Node {
     kRCalf,
     kRFoot,
     kRToe,
+    kLFlank,
+    kLFlankEnd,
+    kRFlank,
+    kRFlankEnd,
     kNodeCount
 };
 
@@ -56,8 +60,12 @@ const NodeDef& nodeDef(int node);
 // Bone lengths (joint to child joint).
 constexpr double kThigh = 42, kCalf = 41, kFoot = 16.5;
 constexpr double kClavicle = 15, kUpperArm = 29, kForearm = 26, kHand = 9;
-// Hips joint height when standing at ease, and the ankle height of a flat foot.
-constexpr double kStandHips = 95, kAnkleHeight = 8;
+// Flanks: from under each shoulder down to above the hip joint, they give the chest its
+// width (the spine alone is as thin as a limb).
+constexpr double kFlank = 49;
+// Hips joint height when standing at ease, the ankle height of a flat foot and the height of
+// its toe joint (the bone is thick: its tip must clear the floor).
+constexpr double kStandHips = 95, kAnkleHeight = 8, kToeHeight = 3.5;
 
 // Side of a limb: the figure's left or right.
 enum Side { kLeft = 0, kRight = 1 };

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <complex>
 #include <functional>
 #include <vector>
 
@@ -16,48 +15,12 @@
 #include "music/instruments.h"
 #include "music/mixer.h"
 #include "music/oscillators.h"
+#include "music_support.h"
 
 using namespace gen::music;
+using music_test::powerSpectrum;
 
 namespace {
-
-constexpr double kTwoPi = 6.283185307179586;
-
-// Power spectrum of `x` (length a power of two), under a Blackman-Harris window for steady
-// tones or as it is for a hit that starts at the beginning of the buffer.
-std::vector<double> powerSpectrum(const std::vector<float>& x, bool windowed = true) {
-    const size_t n = x.size();
-    std::vector<std::complex<double>> a(n);
-    for (size_t i = 0; i < n; ++i) {
-        const double t = kTwoPi * i / (n - 1);
-        const double w =
-            0.35875 - 0.48829 * std::cos(t) + 0.14128 * std::cos(2 * t) - 0.01168 * std::cos(3 * t);
-        a[i] = windowed ? x[i] * w : x[i];
-    }
-    for (size_t i = 1, j = 0; i < n; ++i) {
-        size_t bit = n >> 1;
-        for (; j & bit; bit >>= 1)
-            j ^= bit;
-        j ^= bit;
-        if (i < j)
-            std::swap(a[i], a[j]);
-    }
-    for (size_t len = 2; len <= n; len <<= 1) {
-        const std::complex<double> step = std::polar(1.0, -kTwoPi / len);
-        for (size_t i = 0; i < n; i += len) {
-            std::complex<double> w = 1.0;
-            for (size_t k = 0; k < len / 2; ++k, w *= step) {
-                const std::complex<double> u = a[i + k], v = a[i + k + len / 2] * w;
-                a[i + k] = u + v;
-                a[i + k + len / 2] = u - v;
-            }
-        }
-    }
-    std::vector<double> power(n / 2);
-    for (size_t i = 0; i < n / 2; ++i)
-        power[i] = std::norm(a[i]);
-    return power;
-}
 
 // Share of the power (dB) that lies away from the harmonics of f0 below the Nyquist
 // frequency: what aliasing folds back into the audible band.
@@ -312,6 +275,10 @@ TEST(MusicDrums, HitsStartAndEndInSilenceAndSitInTheirBand) {
         {"open hat", hat(1, 0.25f), 7000, 14000},
         {"crash", crash(1), 5000, 14000},
         {"tom", tom(120.0f), 80, 250},
+        {"shaker", shaker(1), 3500, 9000},
+        {"tambourine", tambourine(1), 5000, 12000},
+        {"high conga", conga(330.0f, 1), 250, 900},
+        {"low conga", conga(220.0f, 1), 180, 700},
     };
     for (const Case& c : cases) {
         ASSERT_GT(c.hit.size(), 1000u) << c.name;
@@ -336,9 +303,12 @@ TEST(MusicInstruments, VoicesFadeInAndOutAndTheirToneOpensTheFilter) {
         float pitch;
         bool hasTone;
     } cases[] = {
-        {"bass", renderBass, 33, true}, {"stab", renderStab, 67, true},
-        {"pad", renderPad, 60, true},   {"pluck", renderPluck, 72, true},
-        {"lead", renderLead, 76, true}, {"riser", renderRiser, 0, false},
+        {"bass", renderBass, 33, true},     {"stab", renderStab, 67, true},
+        {"pad", renderPad, 60, true},       {"pluck", renderPluck, 72, true},
+        {"lead", renderLead, 76, true},     {"riser", renderRiser, 0, false},
+        {"guitar", renderGuitar, 64, true}, {"clavinet", renderClav, 57, true},
+        {"brass", renderBrass, 67, true},   {"strings", renderStrings, 72, true},
+        {"vocal", renderVocal, 69, true},
     };
     for (const Case& c : cases) {
         Note note;
@@ -385,16 +355,67 @@ TEST(MusicEffects, ALoopedSignalGetsTheSameTailWhereverTheLoopIsCut) {
     const Stereo room = reverb(in, 0.8f, 0.5f), roomTurned = reverb(turned, 0.8f, 0.5f);
     const Stereo echo = pingPongDelay(in.left, 9000, 0.5f);
     const Stereo echoTurned = pingPongDelay(turned.left, 9000, 0.5f);
+    Stereo dc = in, dcTurned = turned, wide = in, wideTurned = turned;
+    dcFilter(dc, 15.0f);
+    dcFilter(dcTurned, 15.0f);
+    stereoWidth(wide, 120.0f, 1.4f);
+    stereoWidth(wideTurned, 120.0f, 1.4f);
     double worst = 0.0;
-    for (size_t i = 0; i < frames; ++i) {
-        const size_t j = (i + shift) % frames;
-        worst = std::max<double>(worst, std::fabs(room.left[i] - roomTurned.left[j]));
-        worst = std::max<double>(worst, std::fabs(room.right[i] - roomTurned.right[j]));
-        worst = std::max<double>(worst, std::fabs(echo.left[i] - echoTurned.left[j]));
-        worst = std::max<double>(worst, std::fabs(echo.right[i] - echoTurned.right[j]));
-    }
+    using Pair = std::pair<const Stereo*, const Stereo*>;
+    for (auto [out, outTurned] : {Pair{&room, &roomTurned}, Pair{&echo, &echoTurned},
+                                  Pair{&dc, &dcTurned}, Pair{&wide, &wideTurned}})
+        for (size_t i = 0; i < frames; ++i) {
+            const size_t j = (i + shift) % frames;
+            worst = std::max<double>(worst, std::fabs(out->left[i] - outTurned->left[j]));
+            worst = std::max<double>(worst, std::fabs(out->right[i] - outTurned->right[j]));
+        }
     EXPECT_GT(peak(room.left), 0.01f);
     EXPECT_LT(worst, 1e-4);
+}
+
+TEST(MusicEffects, MasterStagesTakeOutTheDcKeepTheBassMonoAndMuffleBehindTheWall) {
+    // Steady tones through each stage; the last second is measured, after the stage settles.
+    auto tone = [](float hz, float left, float right, float offset) {
+        Stereo pcm(2 * kSampleRate);
+        for (size_t i = 0; i < pcm.frames(); ++i) {
+            const float x = std::sin(2.0f * kPi * hz * i / kSampleRate);
+            pcm.left[i] = offset + left * x;
+            pcm.right[i] = offset + right * x;
+        }
+        return pcm;
+    };
+    auto mean = [](const std::vector<float>& x) {
+        double sum = 0.0;
+        for (size_t i = x.size() / 2; i < x.size(); ++i)
+            sum += x[i];
+        return sum / (x.size() - x.size() / 2);
+    };
+    const size_t half = kSampleRate;
+    struct Case {
+        const char* name;
+        Stereo in;
+        std::function<void(Stereo&)> stage;
+        double left, right; // expected RMS of each side after the stage
+    } cases[] = {
+        {"DC filter: an offset goes, the tone stays", tone(1000, 0.2f, 0.2f, 0.3f),
+         [](Stereo& p) { dcFilter(p, 15.0f); }, 0.1414, 0.1414},
+        {"width: 50 Hz on one side comes out in the middle", tone(50, 0.4f, 0.0f, 0.0f),
+         [](Stereo& p) { stereoWidth(p, 120.0f, 1.5f); }, 0.1414, 0.1414},
+        {"width: 3 kHz on one side spreads by half as much again", tone(3000, 0.4f, 0.0f, 0.0f),
+         [](Stereo& p) { stereoWidth(p, 120.0f, 1.5f); }, 0.3536, 0.0707},
+        {"open wall: untouched", tone(3000, 0.4f, -0.2f, 0.0f),
+         [](Stereo& p) { wall(p, [](size_t) { return 0.0f; }); }, 0.2828, 0.1414},
+        {"closed wall: 3 kHz is gone", tone(3000, 0.4f, 0.4f, 0.0f),
+         [](Stereo& p) { wall(p, [](size_t) { return 300.0f; }); }, 0.0, 0.0},
+        {"closed wall: 80 Hz passes, 8 dB down", tone(80, 0.4f, 0.4f, 0.0f),
+         [](Stereo& p) { wall(p, [](size_t) { return 300.0f; }); }, 0.1131, 0.1131},
+    };
+    for (Case& c : cases) {
+        c.stage(c.in);
+        EXPECT_NEAR(rms(c.in.left, half), c.left, 0.02 * c.left + 0.002) << c.name;
+        EXPECT_NEAR(rms(c.in.right, half), c.right, 0.02 * c.right + 0.002) << c.name;
+        EXPECT_LT(std::fabs(mean(c.in.left)), 1e-4) << c.name;
+    }
 }
 
 TEST(MusicEffects, PingPongEchoesAlternateSidesAndFade) {
@@ -529,44 +550,103 @@ TEST(MusicSong, TheDropFallsOnBarTwentyAtTheCutToTheDisco) {
     EXPECT_NEAR(bpm, 124.35, 0.01);
 }
 
-TEST(MusicSong, EveryNoteLiesInTheLoopAndTheDropIsPrecededByABreath) {
+TEST(MusicSong, KicksLieExactlyOnTheBeatAndRestOnlyForTheBreathAndTheBreakdown) {
     const Score score = compose();
-    const std::int64_t drop = frameAt(kDropBar * kStepsPerBar);
-    const std::int64_t breath = frameAt(kDropBar * kStepsPerBar - 8); // two beats earlier
-    int kicksInBreath = 0, kicksAtDrop = 0;
+    const int beats = kBars * 4;
+    std::vector<int> kicks(beats, 0);
     for (const DrumHit& h : score.drums) {
         ASSERT_GE(h.frame, 0);
         ASSERT_LT(h.frame, static_cast<std::int64_t>(kLoopFrames));
-        if (h.drum == Drum::Kick) {
-            kicksInBreath += h.frame >= breath && h.frame < drop;
-            kicksAtDrop += h.frame == drop;
-        }
+        if (h.drum != Drum::Kick)
+            continue;
+        const int beat = static_cast<int>(std::llround(h.frame * 4.0 / kFramesPerBar));
+        ASSERT_EQ(h.frame, frameAt(4.0 * beat)) << "a kick off the grid near beat " << beat;
+        ++kicks[beat % beats];
     }
-    EXPECT_EQ(kicksInBreath, 0);
-    EXPECT_EQ(kicksAtDrop, 1);
-    for (const auto* part : {&score.bass, &score.stabs, &score.pad, &score.arp, &score.lead}) {
-        ASSERT_FALSE(part->empty());
-        for (const Note& n : *part) {
-            ASSERT_GE(n.start, 0);
-            ASSERT_LT(n.start, static_cast<std::int64_t>(kLoopFrames));
-            ASSERT_GT(n.length, 0);
-        }
+    // Silent: the last two beats before the drop, and the breakdown from the second beat of
+    // its first bar to the first beat of the bar the groove comes back in.
+    std::vector<int> silent;
+    for (int beat = 0; beat < beats; ++beat) {
+        EXPECT_LE(kicks[beat], 1) << "beat " << beat;
+        if (kicks[beat] == 0)
+            silent.push_back(beat);
     }
+    std::vector<int> expected = {4 * kDropBar - 2, 4 * kDropBar - 1};
+    for (int beat = 4 * kBreakBar + 1; beat <= 4 * kReturnBar; ++beat)
+        expected.push_back(beat);
+    EXPECT_EQ(silent, expected);
+    EXPECT_EQ(frameAt(4.0 * (4 * kDropBar)), secondsToFrames(38.6f));
+
+    for (size_t p = 0; p < kPartCount; ++p)
+        for (const std::vector<Note>* part : {&score.club[p], &score.street[p]})
+            for (const Note& n : *part) {
+                ASSERT_GE(n.start, 0);
+                ASSERT_LT(n.start, static_cast<std::int64_t>(kLoopFrames));
+                ASSERT_GT(n.length, 0);
+            }
+}
+
+TEST(MusicSong, SomethingChangesFromEachEightBarsToTheNext) {
+    // What plays in a stretch of bars: the number of hits of each drum, of notes of each part
+    // on either side of the wall, and where the wall stands.
+    const Score score = compose();
+    auto inBars = [](std::int64_t frame, int from, int to) {
+        return frame >= frameAt(from * kStepsPerBar) && frame < frameAt(to * kStepsPerBar);
+    };
+    auto signature = [&](int from, int to) {
+        std::vector<long> counts(static_cast<size_t>(Drum::Count) + 2 * kPartCount + 1, 0);
+        for (const DrumHit& h : score.drums)
+            counts[static_cast<size_t>(h.drum)] += inBars(h.frame, from, to);
+        for (size_t p = 0; p < kPartCount; ++p)
+            for (int outside = 0; outside < 2; ++outside)
+                for (const Note& n : score.part(static_cast<Part>(p), outside == 1))
+                    counts[static_cast<size_t>(Drum::Count) + 2 * p + outside] +=
+                        inBars(n.start, from, to);
+        counts.back() = std::lround(wallCutoff(from + 0.5) + wallCutoff(to - 0.5));
+        return counts;
+    };
+    for (int bar = 0; bar + 16 <= kBars; bar += 4)
+        EXPECT_NE(signature(bar, bar + 8), signature(bar + 8, bar + 16))
+            << "bars " << bar << " to " << bar + 15 << " play one texture";
+}
+
+TEST(MusicSong, TheChordsTopNoteMoves) {
+    // The highest string note in each bar: a line that moves, not one note held on top.
+    const Score score = compose();
+    std::vector<float> top(kBars, 0.0f);
+    for (int outside = 0; outside < 2; ++outside)
+        for (const Note& n : score.part(Part::Pad, outside == 1)) {
+            const int bar = static_cast<int>(n.start / kFramesPerBar);
+            top[bar] = std::max(top[bar], n.pitch);
+        }
+    std::vector<int> bars(12, 0);
+    std::vector<float> pitches;
+    for (int bar = 0; bar < kBars; ++bar)
+        if (top[bar] > 0.0f) {
+            ++bars[static_cast<int>(top[bar]) % 12];
+            pitches.push_back(top[bar]);
+        }
+    std::sort(pitches.begin(), pitches.end());
+    pitches.erase(std::unique(pitches.begin(), pitches.end()), pitches.end());
+    ASSERT_GT(bars.size(), 0u);
+    EXPECT_GE(pitches.size(), 6u);
+    EXPECT_LE(*std::max_element(bars.begin(), bars.end()), kBars / 4);
 }
 
 TEST(MusicSong, ComposingAndRenderingRepeatExactly) {
     const Score a = compose(), b = compose();
-    ASSERT_EQ(a.lead.size(), b.lead.size());
+    ASSERT_EQ(a.part(Part::Lead).size(), b.part(Part::Lead).size());
     ASSERT_EQ(a.drums.size(), b.drums.size());
     for (size_t i = 0; i < a.drums.size(); ++i) {
         EXPECT_EQ(a.drums[i].frame, b.drums[i].frame);
         EXPECT_EQ(a.drums[i].velocity, b.drums[i].velocity);
     }
     Stereo x, y;
-    renderLead(a.lead[3], x);
-    renderLead(b.lead[3], y);
+    renderVocal(a.part(Part::Vocal)[3], x);
+    renderVocal(b.part(Part::Vocal)[3], y);
     EXPECT_EQ(x.left, y.left);
     EXPECT_EQ(x.right, y.right);
     EXPECT_EQ(clap(4), clap(4));
     EXPECT_NE(clap(4), clap(5));
+    EXPECT_EQ(tambourine(4), tambourine(4));
 }

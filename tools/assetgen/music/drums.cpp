@@ -44,7 +44,7 @@ Hit kick() {
     OnePole clickTone;
     clickTone.set(3000.0f);
     const float pitchFall = decayCoefficient(0.028f);
-    const float ampFall = decayCoefficient(0.16f);
+    const float ampFall = decayCoefficient(0.12f);
     float sweep = 1.0f, amp = 1.0f, click = 1.0f;
     const float clickFall = decayCoefficient(0.003f);
     for (size_t i = 0; i < hit.size(); ++i) {
@@ -111,8 +111,8 @@ Hit hat(std::uint32_t seed, float seconds) {
     for (int p = 0; p < 6; ++p)
         partials[p].phase = noise.next() * 0.5f + 0.5f;
     Svf air, air2, top;
-    air.set(7200.0f, 0.8f);
-    air2.set(7200.0f, 0.8f);
+    air.set(5800.0f, 0.8f);
+    air2.set(5800.0f, 0.8f);
     top.set(14000.0f, 0.7f);
     const float fall = decayCoefficient(seconds);
     float amp = 1.0f;
@@ -158,6 +158,75 @@ Hit tom(float hz) {
         sweep *= pitchFall;
         amp *= ampFall;
         hit[i] = onset(i, 0.001f) * amp * body.sine(hz * (1.0f + 0.6f * sweep));
+    }
+    return finish(std::move(hit), 1.0f);
+}
+
+Hit shaker(std::uint32_t seed) {
+    Hit hit(secondsToFrames(0.12f));
+    Noise noise(seed);
+    Svf band, floor;
+    band.set(5200.0f, 1.0f);
+    floor.set(3000.0f, 0.7f);
+    const float attack = 0.006f * kSampleRate;
+    const float fall = decayCoefficient(0.028f);
+    float amp = 1.0f;
+    for (size_t i = 0; i < hit.size(); ++i) {
+        const float t = static_cast<float>(i);
+        if (t >= attack)
+            amp *= fall;
+        // Beads landing: the grain swells in over a few milliseconds instead of striking.
+        const float swell = std::min(1.0f, t / attack);
+        hit[i] = swell * swell * amp * floor.highpass(band.bandpass(noise.next()));
+    }
+    return finish(std::move(hit), 1.0f);
+}
+
+Hit tambourine(std::uint32_t seed) {
+    static const float kJingles[5] = {5300.0f, 6750.0f, 7900.0f, 9400.0f, 11100.0f};
+    static const float kStrikes[3] = {0.0f, 0.009f, 0.021f}; // seconds: the jingles settle
+    Hit hit(secondsToFrames(0.3f));
+    Oscillator partials[5];
+    Noise noise(seed);
+    for (Oscillator& p : partials)
+        p.phase = noise.next() * 0.5f + 0.5f;
+    Svf air;
+    air.set(5000.0f, 0.7f);
+    const float fall = decayCoefficient(0.07f);
+    for (size_t i = 0; i < hit.size(); ++i) {
+        const float t = static_cast<float>(i) / kSampleRate;
+        float amp = 0.0f;
+        for (int s = 0; s < 3; ++s)
+            if (t >= kStrikes[s])
+                amp += (1.0f - 0.3f * s) * std::pow(fall, (t - kStrikes[s]) * kSampleRate);
+        float ring = 0.0f;
+        for (int p = 0; p < 5; ++p)
+            ring += partials[p].sine(kJingles[p] * (1.0f + 0.002f * p));
+        const float hiss = air.highpass(noise.next());
+        hit[i] = onset(i, 0.0005f) * amp * (0.25f * ring + 0.8f * hiss);
+    }
+    return finish(std::move(hit), 1.0f);
+}
+
+Hit conga(float hz, std::uint32_t seed) {
+    Hit hit(secondsToFrames(0.4f));
+    Oscillator skin, overtone;
+    Noise noise(seed);
+    Svf slapTone;
+    slapTone.set(1800.0f, 1.2f);
+    const float bendFall = decayCoefficient(0.02f);
+    const float bodyFall = decayCoefficient(0.11f);
+    const float overFall = decayCoefficient(0.04f);
+    const float slapFall = decayCoefficient(0.006f);
+    float bend = 1.0f, body = 1.0f, over = 1.0f, slap = 1.0f;
+    for (size_t i = 0; i < hit.size(); ++i) {
+        bend *= bendFall;
+        body *= bodyFall;
+        over *= overFall;
+        slap *= slapFall;
+        const float f = hz * (1.0f + 0.08f * bend);
+        const float tone = body * skin.sine(f) + 0.45f * over * overtone.sine(1.59f * f);
+        hit[i] = onset(i, 0.0008f) * (tone + 0.5f * slap * slapTone.bandpass(noise.next()));
     }
     return finish(std::move(hit), 1.0f);
 }

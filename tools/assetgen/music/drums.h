@@ -22,5 +22,12 @@ Hit hat(std::uint32_t seed, float seconds);
 Hit crash(std::uint32_t seed);
 // A tom: a sine falling from `hz` * 1.6 to `hz`; 0.5 s.
 Hit tom(float hz);
+// A shaker: a soft-edged grain of noise in the 4-9 kHz band; 0.12 s.
+Hit shaker(std::uint32_t seed);
+// A tambourine: jingles (inharmonic partials at 5-11 kHz that rattle in a few quick
+// re-strikes) over a short hiss; 0.3 s.
+Hit tambourine(std::uint32_t seed);
+// A conga: a skin tone settling on `hz` with its first overtone and a slap of noise; 0.4 s.
+Hit conga(float hz, std::uint32_t seed);
 
 } // namespace gen::music

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "music/envelopes.h"
 #include "music/filters.h"
 
 namespace gen::music {
@@ -130,6 +131,75 @@ Stereo reverb(const Stereo& send, float size, float damping) {
         }
     });
     return wet;
+}
+
+void wall(Stereo& pcm, float (*cutoffAt)(size_t frame)) {
+    // Butterworth's fourth order as two sections with these Qs.
+    Svf stage[2][2];
+    const float q[2] = {0.5412f, 1.3066f};
+    constexpr float kOpen = 18000.0f, kShut = 6000.0f;
+    constexpr float kMuffle = 0.6f; // the closed wall also takes 8 dB off the level
+    constexpr int kControlPeriod = 16;
+    const float smooth = 1.0f - decayCoefficient(0.003f);
+    float closed = 0.0f, target = 0.0f;
+    const Stereo dry = pcm;
+    overLoop(pcm.frames(), [&](size_t i, bool keep) {
+        if (i % kControlPeriod == 0) {
+            const float cutoff = cutoffAt(i);
+            const float hz = cutoff > 0.0f ? std::min(cutoff, kOpen) : kOpen;
+            for (auto& side : stage)
+                for (int k = 0; k < 2; ++k)
+                    side[k].set(hz, q[k]);
+            target = cutoff > 0.0f
+                         ? std::clamp(std::log(kOpen / hz) / std::log(kOpen / kShut), 0.0f, 1.0f)
+                         : 0.0f;
+        }
+        closed += smooth * (target - closed);
+        const float l = stage[0][1].lowpass(stage[0][0].lowpass(dry.left[i]));
+        const float r = stage[1][1].lowpass(stage[1][0].lowpass(dry.right[i]));
+        if (!keep)
+            return;
+        const float wetL = dry.left[i] + closed * (l - dry.left[i]);
+        const float wetR = dry.right[i] + closed * (r - dry.right[i]);
+        const float mid = 0.5f * (wetL + wetR) * (1.0f - kMuffle * closed);
+        const float side =
+            0.5f * (wetL - wetR) * (1.0f - kMuffle * closed) * (1.0f - 0.6f * closed);
+        pcm.left[i] = mid + side;
+        pcm.right[i] = mid - side;
+    });
+}
+
+void dcFilter(Stereo& pcm, float hz) {
+    Svf left, right;
+    left.set(hz, 0.7071f);
+    right.set(hz, 0.7071f);
+    const Stereo in = pcm;
+    overLoop(pcm.frames(), [&](size_t i, bool keep) {
+        const float l = left.highpass(in.left[i]);
+        const float r = right.highpass(in.right[i]);
+        if (keep) {
+            pcm.left[i] = l;
+            pcm.right[i] = r;
+        }
+    });
+}
+
+void stereoWidth(Stereo& pcm, float monoBelowHz, float width) {
+    // Two second-order sections: a fourth-order highpass leaves the side 24 dB down an
+    // octave below the corner.
+    Svf stage[2];
+    stage[0].set(monoBelowHz, 0.5412f);
+    stage[1].set(monoBelowHz, 1.3066f);
+    const Stereo in = pcm;
+    overLoop(pcm.frames(), [&](size_t i, bool keep) {
+        const float mid = 0.5f * (in.left[i] + in.right[i]);
+        const float side =
+            width * stage[1].highpass(stage[0].highpass(0.5f * (in.left[i] - in.right[i])));
+        if (keep) {
+            pcm.left[i] = mid + side;
+            pcm.right[i] = mid - side;
+        }
+    });
 }
 
 } // namespace gen::music

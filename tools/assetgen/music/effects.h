@@ -18,4 +18,17 @@ Stereo pingPongDelay(const std::vector<float>& send, int delayFrames, float feed
 // the highs die. Returns the wet signal only.
 Stereo reverb(const Stereo& send, float size, float damping);
 
+// A wall between the listener and the sound: a four-pole lowpass whose cutoff (Hz) is read
+// for every frame from `cutoffAt`; 0 means no wall, and the sound passes untouched. While
+// the wall is closed it also pulls the stereo image toward the middle. Changes of state are
+// smoothed over a few milliseconds, so the wall can open on a single frame without a click.
+void wall(Stereo& pcm, float (*cutoffAt)(size_t frame));
+
+// Mid/side width: the side signal loses everything below `monoBelowHz` (so the bass and
+// the kick stay exactly mono) and the rest of it is scaled by `width` (1 leaves it as is).
+void stereoWidth(Stereo& pcm, float monoBelowHz, float width);
+
+// Removes the DC and the inaudible rumble below `hz` with a second-order highpass.
+void dcFilter(Stereo& pcm, float hz);
+
 } // namespace gen::music

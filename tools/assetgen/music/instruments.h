@@ -29,6 +29,21 @@ void renderPad(const Note& note, Stereo& out);
 void renderPluck(const Note& note, Stereo& out);
 // The lead: saws with a sub-octave pulse, glide from `glideFrom`, delayed vibrato.
 void renderLead(const Note& note, Stereo& out);
+// A muted funk guitar chop: a plucked string (Karplus-Strong) damped by the palm, through a
+// wah-like bandpass that `tone` moves up. Mono.
+void renderGuitar(const Note& note, Stereo& out);
+// A clavinet: a narrow pulse with a fast-closing filter and a thin, percussive body. Mono.
+void renderClav(const Note& note, Stereo& out);
+// A brass section stab: detuned saws that scoop up into the pitch, with the filter blat of a
+// horn's attack; left and right players are detuned against each other.
+void renderBrass(const Note& note, Stereo& out);
+// A string section for runs and lines: six detuned, vibrating saws, three a side, with an
+// attack that scales with the note's length.
+void renderStrings(const Note& note, Stereo& out);
+// A vocal-like voice: a buzzing source through three formant filters. `tone` picks the vowel
+// from "oo" (0) over "ah" (0.5) to "ee" (1); every note opens from "oo", like a sung "wah".
+// Glides from `glideFrom` like the lead. Mono.
+void renderVocal(const Note& note, Stereo& out);
 // A noise riser: a bandpass sweeping up from 300 Hz to 9 kHz over the held length while the
 // level swells; cut with a short fade at the end of the note (the downbeat it leads into).
 void renderRiser(const Note& note, Stereo& out);

@@ -151,6 +151,27 @@ double largestOffset(const Stereo& pcm) {
     return largest;
 }
 
+// In how many bars the commonest strongest note is the strongest, counting the power of
+// 200 Hz to 2 kHz by pitch class.
+int barsOfTheCommonestNote(const Stereo& pcm) {
+    constexpr size_t kWindow = 16384;
+    std::vector<int> bars(12, 0);
+    for (int bar = 0; bar < kBars; ++bar) {
+        const size_t from = static_cast<size_t>(bar) * kFramesPerBar;
+        std::vector<double> chroma(12, 0.0);
+        for (size_t at = from; at + kWindow <= from + kFramesPerBar; at += kWindow / 2) {
+            const std::vector<double> p = powerSpectrum(mono(pcm, at, at + kWindow));
+            for (size_t b = 1; b < p.size(); ++b) {
+                const double hz = static_cast<double>(b) * kSampleRate / kWindow;
+                if (hz >= 200.0 && hz < 2000.0)
+                    chroma[std::lround(69.0 + 12.0 * std::log2(hz / 440.0)) % 12] += p[b];
+            }
+        }
+        ++bars[std::max_element(chroma.begin(), chroma.end()) - chroma.begin()];
+    }
+    return *std::max_element(bars.begin(), bars.end());
+}
+
 // Where the kick is out: the low end (35-90 Hz, the lowpass of the fourth order, so that the
 // snare and toms stay out of it) in the first 80 ms of every beat, against a
 // tenth of its median over the loop. The longest run of quiet beats is the breakdown.
@@ -263,6 +284,8 @@ TEST_F(BuiltTrack, MeasuresAsAFinishedClubTrack) {
          bandShare(t, cut, cut + at(60), 2000, 8000), 0.05, 1.0},
         {"left/right correlation after the cut", correlation(t, cut, n), 0.6, 0.85},
         {"side against mid below 120 Hz after the cut (dB)", lowMono, -200.0, -30.0},
+        {"bars in which the commonest strongest note is strongest",
+         static_cast<double>(barsOfTheCommonestNote(t)), 0, kBars / 2},
         {"largest DC offset over eight bars", largestOffset(t), 0.0, 1e-4},
         {"kick out from (s)", gap.from, 64.0 - kBeat, 64.0 + kBeat},
         {"kick back at (s)", gap.to, 74.0 - kBeat, 74.0 + kBeat},

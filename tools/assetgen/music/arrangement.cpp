@@ -15,15 +15,16 @@ namespace {
 
 // A chord: the bass root and two four-note voicings around middle C (MIDI numbers). The
 // voicings alternate every four bars, and their top notes move step by step: B C A G# over
-// the first turn of the verse, E D C B over the second.
+// the first turn of the verse, E D C B over the second. E belongs to every chord of the
+// verse; only the A minor voicings keep it, so it does not drone through the whole song.
 struct Chord {
     float root;
     float low[4], high[4];
 };
 
 const Chord kAm9{33, {60, 64, 67, 71}, {67, 71, 72, 76}};
-const Chord kFmaj9{29, {64, 67, 69, 72}, {64, 67, 69, 74}};
-const Chord kDm9{38, {60, 64, 65, 69}, {64, 65, 69, 72}};
+const Chord kFmaj9{29, {65, 67, 69, 72}, {65, 67, 69, 74}};
+const Chord kDm9{38, {60, 62, 65, 69}, {62, 65, 69, 72}};
 const Chord kE7{40, {59, 62, 65, 68}, {62, 65, 68, 71}};
 const Chord kG7sus{43, {65, 67, 72, 74}, {62, 65, 67, 72}};
 const Chord kCmaj9{36, {62, 64, 67, 71}, {64, 67, 71, 74}};

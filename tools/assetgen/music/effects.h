@@ -20,8 +20,9 @@ Stereo reverb(const Stereo& send, float size, float damping);
 
 // A wall between the listener and the sound: a four-pole lowpass whose cutoff (Hz) is read
 // for every frame from `cutoffAt`; 0 means no wall, and the sound passes untouched. While
-// the wall is closed it also pulls the stereo image toward the middle. Changes of state are
-// smoothed over a few milliseconds, so the wall can open on a single frame without a click.
+// the wall is closed it also takes 8 dB off the level and pulls the stereo image toward the
+// middle. Changes of state are smoothed over a few milliseconds, so the wall can open on a
+// single frame without a click.
 void wall(Stereo& pcm, float (*cutoffAt)(size_t frame));
 
 // Mid/side width: the side signal loses everything below `monoBelowHz` (so the bass and

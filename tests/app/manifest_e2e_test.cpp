@@ -16,12 +16,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A copy of build/{models,textures,music} beside a bin/ working directory.
+// build/{models,textures,music}, linked, beside a bin/ working directory.
 std::string assetTreeCopy(const std::string& name) {
     const std::string root = makeScratchTree(name);
-    for (const char* sub : {"models", "textures", "music"})
-        fs::copy(fs::path(buildDir()) / sub, fs::path(root) / sub,
-                 fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    EXPECT_TRUE(linkAssetTree(root)) << root;
     return root;
 }
 

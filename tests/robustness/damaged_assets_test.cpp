@@ -115,12 +115,14 @@ struct Expected {
     bool outIsPrefix = false;
 };
 
-// A copy of the generated assets with `asset` damaged; returns the tree's root.
+// The generated assets, linked, with `asset` damaged (replaced, so the build's own file stays
+// whole); returns the tree's root.
 std::string damagedTree(const Asset& asset, Damage damage) {
     const std::string root = makeScratchTree("damaged");
-    for (const Asset& a : kAssets)
-        EXPECT_TRUE(copyFile(buildDir() + "/" + a.file, root + "/" + a.file)) << a.file;
+    EXPECT_TRUE(linkAssetTree(root));
     const std::string target = root + "/" + asset.file;
+    const std::string original = buildDir() + "/" + asset.file;
+    const std::uintmax_t originalSize = fs::file_size(original);
     switch (damage) {
     case Damage::Removed:
         fs::remove(target);
@@ -134,6 +136,7 @@ std::string damagedTree(const Asset& asset, Damage damage) {
         break;
     }
     }
+    EXPECT_EQ(fs::file_size(original), originalSize) << "the build's own file was damaged";
     return root;
 }
 

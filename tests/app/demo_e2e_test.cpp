@@ -4,9 +4,16 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
 
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
+#include "support/child.h"
 #include "support/demo_process.h"
 #include "support/paths.h"
 
@@ -87,6 +94,47 @@ TEST_F(DemoEndToEnd, FullScreenWindowKeysAndQuit) {
     ASSERT_TRUE(demo.waitForExit(30)) << "the demo did not quit on q";
     EXPECT_EQ(demo.status(), 1);
     EXPECT_EQ(demo.out(), "0.001\n4.74975e-11\n-0.001\n");
+}
+
+// Processes of group `group` still running (zombies aside) after up to `seconds`.
+int survivorsOf(pid_t group, double seconds) {
+    const std::string count =
+        "ps -eo pgid=,stat= | awk '$1 == " + std::to_string(group) + " && $2 !~ /^Z/' | wc -l";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    int left = std::atoi(shellOutput(count).c_str());
+    while (left > 0 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        left = std::atoi(shellOutput(count).c_str());
+    }
+    return left;
+}
+
+// Nothing a test starts through the rig outlives it: not when the test ends, and not when its
+// process is killed (a ctest time-out, Ctrl-C) before it could clean up. The program stands in
+// for strace and the demo under it: a child that has a child of its own.
+TEST(DemoProcessRig, LeavesNothingRunningWhenTheTestEndsOrIsKilled) {
+    const std::string dir = makeScratchDir("rig");
+    const std::string program = dir + "/family.sh";
+    ASSERT_TRUE(writeFile(program, "#!/bin/sh\nsh -c 'sleep 300' &\necho started\nsleep 300\n"));
+    chmod(program.c_str(), 0755);
+    for (const bool killed : {false, true}) {
+        const ChildResult test = runInChild([&] {
+            DemoProcess family(program, dir, dir);
+            if (!family.waitForOutput("started\n", 20))
+                _exit(3);
+            std::printf("%d\n", static_cast<int>(family.pid()));
+            std::fflush(stdout);
+            if (killed)
+                raise(SIGKILL);
+        });
+        ASSERT_FALSE(test.timedOut);
+        ASSERT_EQ(test.signal, killed ? SIGKILL : 0) << test.err;
+        const pid_t group = std::atoi(test.out.c_str());
+        ASSERT_GT(group, 0) << test.out << test.err;
+        EXPECT_EQ(survivorsOf(group, 10), 0)
+            << (killed ? "killed" : "ended") << ":\n"
+            << shellOutput("ps -eo pgid=,pid=,args= | awk '$1 == " + std::to_string(group) + "'");
+    }
 }
 
 } // namespace

@@ -73,8 +73,8 @@ ChildResult runInChild(const std::function<void()>& body, double timeoutSeconds)
     if (pid == 0) {
         dup2(outPipe[1], 1);
         dup2(errPipe[1], 2);
-        close(outPipe[0]);
-        close(errPipe[0]);
+        for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1]})
+            close(fd);
         body();
         std::fflush(stdout);
         std::fflush(stderr);
@@ -94,8 +94,8 @@ ChildResult runProgram(const std::vector<std::string>& argv, const std::string& 
     if (pid == 0) {
         dup2(outPipe[1], 1);
         dup2(errPipe[1], 2);
-        close(outPipe[0]);
-        close(errPipe[0]);
+        for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1]})
+            close(fd);
         if (chdir(workDir.c_str()) != 0)
             _exit(126);
         for (const std::string& entry : env)

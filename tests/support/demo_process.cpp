@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +17,11 @@
 DemoProcess::DemoProcess(const std::string& binary, const std::string& workDir,
                          const std::string& logDir, const std::vector<std::string>& env)
     : outPath_(logDir + "/stdout.txt"), errPath_(logDir + "/stderr.txt") {
+    // Nobody writes to the lifeline: it reads as ended once the last holder, this process (the
+    // programs it starts do not inherit it), has gone, however that happened.
+    int lifeline[2] = {-1, -1};
+    if (pipe2(lifeline, O_CLOEXEC) != 0)
+        return;
     pid_ = fork();
     if (pid_ == 0) {
         // A process group of its own, so that the end of the test takes everything the
@@ -34,6 +40,24 @@ DemoProcess::DemoProcess(const std::string& binary, const std::string& workDir,
     }
     if (pid_ > 0)
         setpgid(pid_, pid_);
+    // The guard joins the group and takes it down when this process ends without doing so:
+    // killed by a ctest time-out, stopped by Ctrl-C (the group, apart from the terminal's,
+    // does not get that), or crashed.
+    if (pid_ > 0) {
+        guard_ = fork();
+        if (guard_ == 0) {
+            close(lifeline[1]);
+            if (setpgid(0, pid_) != 0)
+                _exit(0); // the group has already gone
+            char byte = 0;
+            while (read(lifeline[0], &byte, 1) < 0 && errno == EINTR) {
+            }
+            kill(0, SIGKILL);
+            _exit(0);
+        }
+    }
+    close(lifeline[0]);
+    lifeline_ = lifeline[1];
 }
 
 DemoProcess::~DemoProcess() {
@@ -42,6 +66,12 @@ DemoProcess::~DemoProcess() {
         if (!exited_)
             waitpid(pid_, nullptr, 0);
     }
+    if (guard_ > 0) {
+        kill(guard_, SIGKILL); // out of the group when it came too late to join it
+        waitpid(guard_, nullptr, 0);
+    }
+    if (lifeline_ >= 0)
+        close(lifeline_);
 }
 
 bool DemoProcess::waitForExit(double seconds) {

@@ -12,7 +12,11 @@ class DemoProcess {
     // `logDir`. Extra environment entries are "NAME=value".
     DemoProcess(const std::string& binary, const std::string& workDir, const std::string& logDir,
                 const std::vector<std::string>& env = {});
-    ~DemoProcess(); // kills the process if it still runs
+    // Kills the process group if anything of it still runs. So does a guard process when this
+    // process ends without running the destructor (killed, interrupted, crashed).
+    ~DemoProcess();
+    DemoProcess(const DemoProcess&) = delete;
+    DemoProcess& operator=(const DemoProcess&) = delete;
 
     // Waits up to `seconds` for the process to end; true when it did.
     bool waitForExit(double seconds);
@@ -26,6 +30,8 @@ class DemoProcess {
 
   private:
     pid_t pid_ = -1;
+    pid_t guard_ = -1;
+    int lifeline_ = -1; // held open while the object lives; see the constructor
     bool exited_ = false;
     int status_ = -1;
     std::string outPath_, errPath_;

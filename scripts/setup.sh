@@ -25,6 +25,32 @@ missing_packages() {
     echo "${missing[@]:-}"
 }
 
+# "m:ss" for a number of seconds.
+clock_text() {
+    printf '%d:%02d' $(($1 / 60)) $(($1 % 60))
+}
+
+# Copies apt's output to LOG and prints a line at every tenth of TOTAL lines that begin with
+# PATTERN ("Get:", "Setting up"), so that a long install shows it is moving.
+apt_progress() {
+    local log="$1" pattern="$2" label="$3" total="$4" started="$5" done=0 step line
+    step=$((total / 10))
+    if [ "$step" -lt 1 ]; then
+        step=1
+    fi
+    while IFS= read -r line; do
+        printf '%s\n' "$line" >>"$log"
+        case "$line" in
+        "$pattern"*)
+            done=$((done + 1))
+            if [ $((done % step)) -eq 0 ] || [ "$done" -eq "$total" ]; then
+                echo "setup:     $label $done of $total ($(clock_text $((SECONDS - started))))" >&2
+            fi
+            ;;
+        esac
+    done
+}
+
 install_packages() {
     if ! command -v apt-get >/dev/null 2>&1 || ! command -v dpkg-query >/dev/null 2>&1; then
         echo "setup: no apt-get here. The build needs: cmake, a C++17 compiler, pkg-config," \
@@ -38,15 +64,51 @@ install_packages() {
     if [ -z "$missing" ]; then
         return 0
     fi
-    echo "setup: installing $missing" >&2
-    local sudo=""
+    # Waits for another apt or dpkg that holds the lock instead of failing at once.
+    local apt=(env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600)
     if [ "$(id -u)" -ne 0 ]; then
-        sudo="sudo"
+        apt=(sudo "${apt[@]}")
     fi
+    local log started=$SECONDS
+    log="$(mktemp -t quorvex-apt.XXXXXX)"
+    echo "setup: installing the Debian packages the build and the tests need: $missing" >&2
+    echo "setup: apt's own output goes to $log" >&2
+    echo "setup: [1/3] updating the package lists" >&2
+    if ! "${apt[@]}" update >>"$log" 2>&1; then
+        echo "setup: apt-get update failed:" >&2
+        tail -n 20 "$log" >&2
+        return 1
+    fi
+    # With what they depend on, a bare system needs some 390 packages, about 4 minutes on
+    # two cores: a few hundred megabytes to download, then unpacking and setting them up.
+    local count downloads megabytes
     # shellcheck disable=SC2086
-    $sudo apt-get update -q >/dev/null
+    count="$("${apt[@]}" install -s --no-install-recommends $missing 2>/dev/null |
+        grep -c '^Inst ' || true)"
     # shellcheck disable=SC2086
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends $missing >/dev/null
+    read -r downloads megabytes < <("${apt[@]}" install -qq --print-uris \
+        --no-install-recommends $missing 2>/dev/null |
+        awk '{ n++; bytes += $3 } END { printf "%d %.1f\n", n, bytes / 1e6 }')
+    echo "setup: $count packages with their dependencies; this takes about" \
+         "$(((count * 6 + 599) / 600)) min on two cores (more on a slow network)" >&2
+    echo "setup: [2/3] ($(clock_text $((SECONDS - started)))) downloading $downloads packages ($megabytes MB)" >&2
+    # shellcheck disable=SC2086
+    if ! "${apt[@]}" install -y --no-install-recommends --download-only $missing 2>&1 |
+        apt_progress "$log" "Get:" "downloaded" "$downloads" "$started"; then
+        echo "setup: downloading the packages failed:" >&2
+        tail -n 20 "$log" >&2
+        return 1
+    fi
+    echo "setup: [3/3] ($(clock_text $((SECONDS - started)))) unpacking and setting up $count packages" >&2
+    # shellcheck disable=SC2086
+    if ! "${apt[@]}" install -y --no-install-recommends $missing 2>&1 |
+        apt_progress "$log" "Setting up " "set up" "$count" "$started"; then
+        echo "setup: installing the packages failed:" >&2
+        tail -n 20 "$log" >&2
+        return 1
+    fi
+    echo "setup: installed $count packages in $(clock_text $((SECONDS - started)))" >&2
+    rm -f "$log"
 }
 
 build_project() {

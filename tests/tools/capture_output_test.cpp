@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <png.h>
+#include <signal.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -11,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/child.h"
@@ -253,6 +257,84 @@ TEST_F(CaptureOutput, FailuresToWriteAreReported) {
         EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
     }
     EXPECT_FALSE(fs::exists(scratch_ + "/v.mp4"));
+}
+
+// Ctrl-C (SIGINT to the whole process group, ffmpeg too), SIGTERM or SIGHUP to the tool alone,
+// in the middle of writing: the unfinished output goes, the earlier complete one stays, and
+// nothing, ffmpeg included, writes anything afterwards.
+TEST_F(CaptureOutput, AnInterruptedCaptureRemovesItsUnfinishedOutputOnly) {
+    std::string moments = "1";
+    for (int m = 2; m <= 100; ++m)
+        moments += "," + std::to_string(m);
+    struct Case {
+        const char* what;
+        std::vector<std::string> args;
+        std::string earlier; // a complete output of an earlier run
+        std::string partial; // appears once writing has begun
+        int signal;
+        bool group;
+    } cases[] = {
+        {"video",
+         {"--to", "120", "--out", scratch_ + "/v.mp4"},
+         "v.mp4",
+         ".v.partial.mp4",
+         SIGINT,
+         true},
+        {"video",
+         {"--to", "120", "--out", scratch_ + "/v.mp4"},
+         "v.mp4",
+         ".v.partial.mp4",
+         SIGTERM,
+         false},
+        {"frames",
+         {"--to", "120", "--out", dir("frames")},
+         "frames/frame_000000.png",
+         ".frames.partial",
+         SIGINT,
+         true},
+        {"moments and sheet",
+         {"--at", moments, "--out", dir("pictures"), "--sheet", scratch_ + "/s.png"},
+         "s.png",
+         ".pictures.partial",
+         SIGHUP,
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.what) + ", signal " + std::to_string(c.signal));
+        fs::create_directories(fs::path(scratch_ + "/" + c.earlier).parent_path());
+        ASSERT_TRUE(writeFile(scratch_ + "/" + c.earlier, "earlier"));
+        std::string command = "exec '" + buildDir() + "/bin/demo-capture' --quiet --size 96x54";
+        for (const std::string& a : c.args)
+            command += " '" + a + "'";
+        const std::string script = scratch_ + "/capture.sh";
+        ASSERT_TRUE(writeFile(script, "#!/bin/sh\n" + command + "\n"));
+        fs::permissions(script, fs::perms::owner_all);
+        const std::string partial = scratch_ + "/" + c.partial;
+        DemoProcess capture(script, buildDir() + "/bin", scratch_, {"SDL_AUDIODRIVER=dummy"});
+        bool writing = false;
+        for (int i = 0; i < 2400 && !writing && !capture.waitForExit(0.05); ++i)
+            writing = fs::is_regular_file(partial) ||
+                      (fs::is_directory(partial) && !fs::is_empty(partial));
+        ASSERT_TRUE(writing) << "no " << c.partial << "\n" << capture.err();
+        kill(c.group ? -capture.pid() : capture.pid(), c.signal);
+        ASSERT_TRUE(capture.waitForExit(60)) << "the capture did not stop";
+        EXPECT_EQ(capture.status(), -1) << "not ended by the signal\n" << capture.err();
+        EXPECT_NE(capture.err().find("interrupted; removed the unfinished " + partial),
+                  std::string::npos)
+            << capture.err();
+        std::this_thread::sleep_for(std::chrono::milliseconds(500)); // for a late writer
+        EXPECT_FALSE(fs::exists(partial));
+        EXPECT_EQ(readFile(scratch_ + "/" + c.earlier), "earlier");
+        std::vector<std::string> left;
+        for (const auto& entry : fs::recursive_directory_iterator(scratch_))
+            if (entry.is_regular_file())
+                left.push_back(fs::relative(entry.path(), scratch_).string());
+        std::sort(left.begin(), left.end());
+        std::vector<std::string> expected = {"capture.sh", c.earlier, "stderr.txt", "stdout.txt"};
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(left, expected);
+        fs::remove(scratch_ + "/" + c.earlier);
+    }
 }
 
 TEST_F(CaptureOutput, NumberedFramesCoverTheRangeAtTheFrameRate) {

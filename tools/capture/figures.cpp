@@ -24,6 +24,8 @@
 #include "platform/tick.h"
 #include "tools/picture/picture.h"
 
+#include "partial_output.h"
+
 namespace capture {
 namespace {
 
@@ -186,7 +188,8 @@ int drawFigureSheet(const std::string& path, int scale) {
         picture::drawText(&image, 3, m * cellH + 3, label, 1, ink);
         picture::drawText(&image, kMomentCount * cellW + 3, m * cellH + 3, "SIDE", 1, ink);
     }
-    if (!picture::writePng(path, image, &error)) {
+    PartialOutput partial(partialName(path), PartialOutput::Kind::File);
+    if (!picture::writePng(partial.path(), image, &error) || !partial.commit(path, &error)) {
         std::fprintf(stderr, "demo-capture: %s\n", error.c_str());
         return 1;
     }

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "figures.h"
 #include "image_files.h"
 #include "options.h"
+#include "partial_output.h"
 #include "playback.h"
 #include "process.h"
 #include "progress.h"
@@ -111,6 +113,7 @@ int captureVideo(const Options& o, const std::string& out) {
     const fs::path target(out);
     const std::string partial =
         (target.parent_path() / ("." + target.stem().string() + ".partial.mp4")).string();
+    PartialOutput partialFile(partial, PartialOutput::Kind::File);
     std::vector<std::string> args = {"ffmpeg",
                                      "-hide_banner",
                                      "-loglevel",
@@ -147,6 +150,7 @@ int captureVideo(const Options& o, const std::string& out) {
     PipeProcess ffmpeg;
     if (!ffmpeg.start(args, &error))
         return fail(error);
+    partialFile.setWriter(ffmpeg.pid());
     playback.setGrid(o.fps, o.from);
     const long long first = playback.gridIndex(o.from);
     Progress progress("video", count, !o.quiet);
@@ -164,26 +168,27 @@ int captureVideo(const Options& o, const std::string& out) {
         progress.update(i + 1);
     }
     progress.finish();
+    partialFile.setWriter(0);
     if (!ffmpeg.finish(&error)) {
         std::remove(partial.c_str());
         return fail(error);
     }
-    std::error_code ec;
-    fs::rename(partial, out, ec);
-    if (ec)
-        return fail("cannot rename " + partial + " to " + out + ": " + ec.message());
+    if (!partialFile.commit(out, &error))
+        return fail(error);
     std::fprintf(stderr, "demo-capture: wrote %s: %lld frames at %d fps (%s s from %s s)%s\n",
                  out.c_str(), count, o.fps, decimal(static_cast<double>(count) / o.fps).c_str(),
                  decimal(o.from).c_str(), music ? " with the music" : "");
     return 0;
 }
 
+// The frames go to a partial folder beside `dir` and into `dir` once all are written.
 int captureFrames(const Options& o, const std::string& dir) {
-    std::error_code ec;
-    fs::create_directories(dir, ec);
-    if (ec)
-        return fail("cannot create " + dir + ": " + ec.message());
     std::string error;
+    if (!makeParent(partialName(dir), &error))
+        return fail(error);
+    PartialOutput frames(partialName(dir), PartialOutput::Kind::Folder);
+    if (!fs::is_directory(frames.path()))
+        return fail("cannot create " + frames.path());
     Playback playback;
     if (!startPlayback(&playback, o, &error))
         return fail(error);
@@ -197,13 +202,15 @@ int captureFrames(const Options& o, const std::string& dir) {
         playback.draw(t);
         char name[32];
         std::snprintf(name, sizeof name, "frame_%06lld.png", i);
-        if (!writePng((fs::path(dir) / name).string(), readFrame(playback), &error)) {
+        if (!writePng((fs::path(frames.path()) / name).string(), readFrame(playback), &error)) {
             progress.finish();
             return fail(error);
         }
         progress.update(i + 1);
     }
     progress.finish();
+    if (!frames.commit(dir, &error))
+        return fail(error);
     std::fprintf(stderr, "demo-capture: wrote %lld frames to %s (frame_N.png shows %s + N/%d s)\n",
                  count, dir.c_str(), decimal(o.from).c_str(), o.fps);
     return 0;
@@ -223,11 +230,14 @@ int captureMoments(const Options& o, const std::string& dir, const std::string& 
         return fail("a .jpg sheet needs the ffmpeg command (apt-get install ffmpeg); "
                     "give a .png name instead");
     std::string error;
-    std::error_code ec;
-    if (!dir.empty())
-        fs::create_directories(dir, ec);
-    if (ec)
-        return fail("cannot create " + dir + ": " + ec.message());
+    std::unique_ptr<PartialOutput> pictureDir;
+    if (!dir.empty()) {
+        if (!makeParent(partialName(dir), &error))
+            return fail(error);
+        pictureDir = std::make_unique<PartialOutput>(partialName(dir), PartialOutput::Kind::Folder);
+        if (!fs::is_directory(pictureDir->path()))
+            return fail("cannot create " + pictureDir->path());
+    }
     if (!sheetPath.empty() && !makeParent(sheetPath, &error))
         return fail(error);
 
@@ -249,7 +259,7 @@ int captureMoments(const Options& o, const std::string& dir, const std::string& 
         if (!dir.empty()) {
             char name[32];
             std::snprintf(name, sizeof name, "t%08.3f.png", t);
-            if (!writePng((fs::path(dir) / name).string(), picture, &error)) {
+            if (!writePng((fs::path(pictureDir->path()) / name).string(), picture, &error)) {
                 progress.finish();
                 return fail(error);
             }
@@ -266,11 +276,15 @@ int captureMoments(const Options& o, const std::string& dir, const std::string& 
             labels.push_back(timeLabel(tickOf(t) * 0.001));
         }
         const int columns = o.columns > 0 ? o.columns : std::min(4, static_cast<int>(tiles.size()));
-        if (!writePicture(sheetPath, composeSheet(tiles, labels, columns), &error))
+        PartialOutput sheet(partialName(sheetPath), PartialOutput::Kind::File);
+        if (!writePicture(sheet.path(), composeSheet(tiles, labels, columns), &error) ||
+            !sheet.commit(sheetPath, &error))
             return fail(error);
         std::fprintf(stderr, "demo-capture: wrote %s (%zu moments)\n", sheetPath.c_str(),
                      tiles.size());
     }
+    if (pictureDir && !pictureDir->commit(dir, &error))
+        return fail(error);
     if (!dir.empty())
         std::fprintf(stderr, "demo-capture: wrote %zu pictures to %s\n", pictures.size(),
                      dir.c_str());

@@ -31,6 +31,8 @@ class PipeProcess {
     bool write(const void* data, std::size_t size);
     // Closes its input and waits for it; false with `error` unless it ended with status 0.
     bool finish(std::string* error);
+    // The child's process id while it runs, -1 otherwise.
+    pid_t pid() const { return pid_; }
 
   private:
     pid_t pid_ = -1;

@@ -5,23 +5,26 @@ start_headless_display() {
     if [ -n "${DISPLAY:-}" ]; then
         return 0
     fi
-    local n
-    for n in $(seq 90 120); do
-        if [ ! -e "/tmp/.X${n}-lock" ] && [ ! -e "/tmp/.X11-unix/X${n}" ]; then
-            break
-        fi
-    done
-    Xvfb ":$n" -screen 0 1280x1024x24 +extension GLX -nolisten tcp >/dev/null 2>&1 &
+    # Xvfb takes a free number itself and reports it once it accepts clients: two runs that
+    # start at the same moment never end up sharing one server, which the first to finish
+    # would take away from the other.
+    local number_file n=""
+    number_file="$(mktemp)"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 +extension GLX -nolisten tcp \
+        3>"$number_file" >/dev/null 2>&1 &
     HEADLESS_XVFB_PID=$!
     trap 'kill "$HEADLESS_XVFB_PID" 2>/dev/null || true' EXIT
-    export DISPLAY=":$n"
-    local i
-    for i in $(seq 1 50); do
-        if xdpyinfo >/dev/null 2>&1; then
-            return 0
+    for _ in $(seq 1 300); do
+        n="$(tr -dc '0-9' <"$number_file")"
+        if [ -n "$n" ] || ! kill -0 "$HEADLESS_XVFB_PID" 2>/dev/null; then
+            break
         fi
         sleep 0.1
     done
-    echo "headless: Xvfb did not start on :$n" >&2
-    return 1
+    rm -f "$number_file"
+    if [ -z "$n" ]; then
+        echo "headless: Xvfb did not start" >&2
+        return 1
+    fi
+    export DISPLAY=":$n"
 }

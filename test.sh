@@ -20,7 +20,11 @@ if [ -n "${QUORVEX_SKIP_SANITIZE:-}" ]; then
 fi
 SANITIZE_DIR="$ROOT/build-sanitize"
 echo "test.sh: sanitizer build ($SANITIZE_DIR)" >&2
-BUILD_DIR="$SANITIZE_DIR" CMAKE_EXTRA_ARGS="-DQUORVEX_SANITIZE=ON" build_project
+# Only what the tests run (target "tested": no benchmark, no generator run), with the Release
+# tree's generated assets linked in.
+RELEASE_DIR="$BUILD_DIR"
+BUILD_DIR="$SANITIZE_DIR" BUILD_TARGETS="tested" \
+    CMAKE_EXTRA_ARGS="-DQUORVEX_SANITIZE=ON -DQUORVEX_ASSETS_FROM=$RELEASE_DIR" build_project
 (
     sanitizer_environment "$SANITIZE_DIR"
     ctest --test-dir "$SANITIZE_DIR" --output-on-failure -j "$(nproc)" "$@"

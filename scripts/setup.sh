@@ -115,7 +115,13 @@ build_project() {
     if [ ! -f "$BUILD_DIR/CMakeCache.txt" ]; then
         cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=Release ${CMAKE_EXTRA_ARGS:-} >/dev/null
     fi
-    cmake --build "$BUILD_DIR" -j "$(nproc)" -- --no-print-directory
+    # BUILD_TARGETS (space-separated) builds only those instead of everything.
+    local targets=()
+    if [ -n "${BUILD_TARGETS:-}" ]; then
+        read -r -a targets <<<"$BUILD_TARGETS"
+        targets=(--target "${targets[@]}")
+    fi
+    cmake --build "$BUILD_DIR" -j "$(nproc)" "${targets[@]}" -- --no-print-directory
 }
 
 install_packages

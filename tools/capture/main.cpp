@@ -295,12 +295,15 @@ int captureMoments(const Options& o, const std::string& dir, const std::string& 
 // every frame measured and printed as one line of a JSON document on standard output; with
 // --out DIR/ the pictures are written as --out alone would write them.
 int captureStats(const Options& o, const std::string& dir) {
-    std::error_code ec;
-    if (!dir.empty())
-        fs::create_directories(dir, ec);
-    if (ec)
-        return fail("cannot create " + dir + ": " + ec.message());
     std::string error;
+    std::unique_ptr<PartialOutput> pictureDir;
+    if (!dir.empty()) {
+        if (!makeParent(partialName(dir), &error))
+            return fail(error);
+        pictureDir = std::make_unique<PartialOutput>(partialName(dir), PartialOutput::Kind::Folder);
+        if (!fs::is_directory(pictureDir->path()))
+            return fail("cannot create " + pictureDir->path());
+    }
     Playback playback;
     if (!startPlayback(&playback, o, &error))
         return fail(error);
@@ -338,7 +341,7 @@ int captureStats(const Options& o, const std::string& dir) {
                 std::snprintf(name, sizeof name, "frame_%06zu.png", i);
             else
                 std::snprintf(name, sizeof name, "t%08.3f.png", times[i]);
-            if (!writePng((fs::path(dir) / name).string(), picture, &error)) {
+            if (!writePng((fs::path(pictureDir->path()) / name).string(), picture, &error)) {
                 progress.finish();
                 return fail(error);
             }
@@ -350,6 +353,8 @@ int captureStats(const Options& o, const std::string& dir) {
     std::fflush(stdout);
     if (std::ferror(stdout))
         return fail("cannot write the numbers to standard output");
+    if (pictureDir && !pictureDir->commit(dir, &error))
+        return fail(error);
     return 0;
 }
 

@@ -4,7 +4,9 @@
 #include <png.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <new>
 
@@ -25,6 +27,32 @@ void onPngError(png_structp png, png_const_charp) {
 
 // Warnings (unknown chunks, bad CRCs in ancillary chunks) are not worth a word.
 void onPngWarning(png_structp, png_const_charp) {}
+
+// Widens rows of 8-bit red, green, blue, each stored at byte `width` of its 4 * width byte row,
+// to blue, green, red, 0xFF in place. Working forward is safe: pixel x is written to bytes
+// 4x..4x+3, below the first byte (width + 3x + 3) of the pixels not yet read.
+void expandRgbRows(unsigned char* pixels, std::size_t width, std::size_t height) {
+    for (std::size_t y = 0; y < height; ++y) {
+        unsigned char* row = pixels + y * width * 4;
+        const unsigned char* rgb = row + width;
+        std::size_t x = 0;
+        // Four bytes are loaded per pixel; the last pixel's fourth byte would lie past the row.
+        for (; x + 1 < width; ++x) {
+            std::uint32_t v;
+            std::memcpy(&v, rgb + 3 * x, 4);
+            // Little-endian R G B n as a word: byte-swapped and shifted it is B G R 0.
+            v = (__builtin_bswap32(v) >> 8) | 0xFF000000u;
+            std::memcpy(row + 4 * x, &v, 4);
+        }
+        for (; x < width; ++x) {
+            const unsigned char r = rgb[3 * x], g = rgb[3 * x + 1], b = rgb[3 * x + 2];
+            row[4 * x] = b;
+            row[4 * x + 1] = g;
+            row[4 * x + 2] = r;
+            row[4 * x + 3] = 0xFF;
+        }
+    }
+}
 
 // The part of the decoding that libpng may leave by longjmp. Kept free of anything with a
 // destructor; every resource is a plain pointer that the error path releases. On success the
@@ -64,6 +92,11 @@ DecodeResult decodePng(std::FILE* file, int32_t* width, int32_t* height, unsigne
     *width = static_cast<int32_t>(w);
     *height = static_cast<int32_t>(h);
 
+    // 8-bit RGB, the generator's format, is read as it is stored and widened to blue, green,
+    // red, alpha by expandRgbRows in one pass: libpng's swap and filler transforms cost two
+    // more passes over every row.
+    const bool plainRgb = colorType == PNG_COLOR_TYPE_RGB && bitDepth == 8 &&
+                          !png_get_valid(png, info, PNG_INFO_tRNS);
     // Whatever the colour type, end with 8-bit blue, green, red, alpha.
     png_set_strip_16(png);
     png_set_packing(png);
@@ -75,13 +108,15 @@ DecodeResult decodePng(std::FILE* file, int32_t* width, int32_t* height, unsigne
         png_set_expand(png);
     if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA)
         png_set_gray_to_rgb(png);
-    png_set_bgr(png);
-    png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+    if (!plainRgb) {
+        png_set_bgr(png);
+        png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+    }
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
 
     const std::size_t rowBytes = static_cast<std::size_t>(w) * 4;
-    if (png_get_rowbytes(png, info) != rowBytes) {
+    if (png_get_rowbytes(png, info) != (plainRgb ? rowBytes / 4 * 3 : rowBytes)) {
         png_destroy_read_struct(&png, &info, nullptr);
         return DecodeResult::failed;
     }
@@ -96,11 +131,15 @@ DecodeResult decodePng(std::FILE* file, int32_t* width, int32_t* height, unsigne
         delete[] pixels;
         return DecodeResult::failed;
     }
+    // Plain RGB rows are read into the last three quarters of their BGRA rows.
+    const std::size_t rgbOffset = plainRgb ? w : 0;
     for (png_uint_32 i = 0; i < h; ++i)
-        rows[i] = pixels + i * rowBytes;
+        rows[i] = pixels + i * rowBytes + rgbOffset;
 
     png_read_image(png, rows);
     png_read_end(png, nullptr);
+    if (plainRgb)
+        expandRgbRows(pixels, w, h);
 
     png_destroy_read_struct(&png, &info, nullptr);
     delete[] rows;

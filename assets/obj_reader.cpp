@@ -1,11 +1,11 @@
 // The two-pass OBJ reader and the shared reader object.
 #include "assets/mesh.h"
 
-#include <cctype>
 #include <cerrno>
 #include <cfloat>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -20,15 +20,25 @@ enum class LineKind { normal, texCoord, position, face, other };
 // Tested in this order, so "vn" and "vt" win over "v", and any other line starting with "v"
 // (such as "vp") counts as a position.
 LineKind classify(const std::string& line) {
-    if (line.compare(0, 2, "vn") == 0)
-        return LineKind::normal;
-    if (line.compare(0, 2, "vt") == 0)
-        return LineKind::texCoord;
-    if (!line.empty() && line[0] == 'v')
+    // c_str() is NUL-terminated, so line[1] can be read on a line of one character.
+    const char* text = line.c_str();
+    if (text[0] == 'v') {
+        if (text[1] == 'n')
+            return LineKind::normal;
+        if (text[1] == 't')
+            return LineKind::texCoord;
         return LineKind::position;
-    if (!line.empty() && line[0] == 'f')
-        return LineKind::face;
-    return LineKind::other;
+    }
+    return text[0] == 'f' ? LineKind::face : LineKind::other;
+}
+
+// isspace in the "C" locale, without a library call per character.
+bool isSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
 }
 
 // The white-space separated tokens of one line, read on demand; a token past the end of the
@@ -39,10 +49,10 @@ class Tokens {
     explicit Tokens(const std::string& line) : line_(line) {}
 
     std::string_view next() {
-        while (pos_ < line_.size() && std::isspace(static_cast<unsigned char>(line_[pos_])))
+        while (pos_ < line_.size() && isSpace(line_[pos_]))
             ++pos_;
         const std::size_t start = pos_;
-        while (pos_ < line_.size() && !std::isspace(static_cast<unsigned char>(line_[pos_])))
+        while (pos_ < line_.size() && !isSpace(line_[pos_]))
             ++pos_;
         return std::string_view(line_.data() + start, pos_ - start);
     }
@@ -52,9 +62,48 @@ class Tokens {
     std::size_t pos_ = 0;
 };
 
+// Exact powers of ten as doubles (10^22 is the largest that is).
+const double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                               1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                               1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The common case of a decimal without exponent, [+-]digits[.digits], whose digits fit in 2^53
+// and whose fraction has at most 22 digits. Both the digits as an integer and the power of
+// ten are then exact doubles, so their quotient is the correctly rounded value that strtod
+// returns. False for anything else, which strtod then reads.
+bool parsePlainDecimal(std::string_view token, double* value) {
+    std::size_t i = 0;
+    const bool negative = !token.empty() && token[0] == '-';
+    if (!token.empty() && (token[0] == '-' || token[0] == '+'))
+        ++i;
+    std::uint64_t digits = 0;
+    int digitCount = 0, fractionDigits = 0;
+    bool point = false;
+    for (; i < token.size(); ++i) {
+        const char c = token[i];
+        if (isDigit(c)) {
+            if (++digitCount > 18)
+                return false;
+            digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+            fractionDigits += point;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    if (digitCount == 0 || digits > (std::uint64_t(1) << 53) || fractionDigits > 22)
+        return false;
+    const double magnitude = static_cast<double>(digits) / kPowersOfTen[fractionDigits];
+    *value = negative ? -magnitude : magnitude;
+    return true;
+}
+
 // atof, with values beyond float range becoming infinities instead of overflowing the cast.
 float toFloat(std::string_view token) {
-    const double value = std::strtod(token.data(), nullptr);
+    double value = 0.0;
+    if (!parsePlainDecimal(token, &value))
+        value = std::strtod(token.data(), nullptr);
     if (value > FLT_MAX)
         return HUGE_VALF;
     if (value < -FLT_MAX)
@@ -62,8 +111,15 @@ float toFloat(std::string_view token) {
     return static_cast<float>(value);
 }
 
-// atoi of a part of a vertex reference, saturating instead of overflowing.
+// atoi of a part of a vertex reference, saturating instead of overflowing. Up to nine plain
+// digits followed by anything but a digit are read here; strtol reads everything else.
 long toIndex(const char* text) {
+    long value = 0;
+    int n = 0;
+    for (; n < 9 && isDigit(text[n]); ++n)
+        value = value * 10 + (text[n] - '0');
+    if (n > 0 && !isDigit(text[n]))
+        return value;
     return std::strtol(text, nullptr, 10);
 }
 

@@ -1,6 +1,10 @@
 // The OBJ subset: what valid files yield, and how files outside it are refused.
 #include <gtest/gtest.h>
 
+#include <cfloat>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -127,6 +131,64 @@ TEST(ObjReader, ValidFilesLoadAsWritten) {
                 faces.insert(faces.end(), corners, corners + 3);
         }
         EXPECT_EQ(faces, c.faces);
+    }
+}
+
+// Numbers read exactly as atof reads them, bit for bit, whichever way the reader takes: plain
+// decimals at the edges of the exact shortcut (2^53, 18 digits, 22 fraction digits) and past
+// them, signs, exponents, hex, and many seeded random decimals.
+TEST(ObjReader, NumbersReadAsAtofReadsThem) {
+    std::vector<std::string> numbers = {"0",
+                                        "-0",
+                                        "-0.0",
+                                        "+.5",
+                                        "5.",
+                                        ".",
+                                        "-",
+                                        "+",
+                                        "1e3",
+                                        "-2.5E-3",
+                                        "0x1p3",
+                                        "inf",
+                                        "9007199254740992",
+                                        "9007199254740993",
+                                        "123456789012345678",
+                                        "1234567890123456789",
+                                        "0.1234567890123456789012",
+                                        "0.12345678901234567890123",
+                                        "3.4028235e38",
+                                        "1e39",
+                                        "-1e39",
+                                        "0000000000000000001.5",
+                                        "12.5.6",
+                                        "7-3",
+                                        "340282356779733661637539395458142568448"};
+    std::uint64_t seed = 88172645463325252ull;
+    auto next = [&seed] {
+        seed ^= seed << 13, seed ^= seed >> 7, seed ^= seed << 17;
+        return seed;
+    };
+    for (int i = 0; i < 3000; ++i) {
+        std::string n = next() % 3 == 0 ? "-" : "";
+        const int whole = int(next() % 17), fraction = int(next() % 26);
+        for (int k = 0; k <= whole; ++k)
+            n += char('0' + next() % 10);
+        n += '.';
+        for (int k = 0; k < fraction; ++k)
+            n += char('0' + next() % 10);
+        numbers.push_back(n);
+    }
+    std::string text;
+    for (const std::string& n : numbers)
+        text += "v " + n + " 0 0\n";
+    const Mesh m = loadText(text);
+    ASSERT_EQ(m.vertexCount, int(numbers.size()));
+    for (size_t i = 0; i < numbers.size(); ++i) {
+        const double d = std::strtod(numbers[i].c_str(), nullptr);
+        const float expected = d > FLT_MAX ? HUGE_VALF : d < -FLT_MAX ? -HUGE_VALF : float(d);
+        const float got = m.vertices[3 * i];
+        EXPECT_EQ(std::memcmp(&got, &expected, sizeof got), 0)
+            << numbers[i] << ": " << got << " instead of " << expected;
     }
 }
 

@@ -1,6 +1,7 @@
 // The clocks of the timeline.
 #include "app/clock.h"
 
+#include "app/startup_report.h"
 #include "platform/tick.h"
 
 Clock clockMain;
@@ -15,4 +16,5 @@ double Clock::seconds() const { return nowSeconds() - origin; }
 void startClocks() {
     clockMain.start(0.0);
     clockAux.start(0.0);
+    markMilestone(Milestone::clocksStarted);
 }

@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "app/clock.h"
+#include "app/startup_report.h"
 #include "app/timeline.h"
 #include "platform/fatal.h"
 #include "sequences/city.h"
@@ -26,6 +27,12 @@ void drawFrame() {
 void display() {
     drawFrame();
     glutSwapBuffers();
+    static bool shown = false;
+    if (!shown) {
+        shown = true;
+        markMilestone(Milestone::firstFrameShown);
+        reportStartupIfAsked();
+    }
 }
 
 void reshape(int width, int height) {

@@ -4,10 +4,12 @@
 #include "app/clock.h"
 #include "app/frame.h"
 #include "app/startup.h"
+#include "app/startup_report.h"
 
 static void requestRedisplay() { glutPostRedisplay(); }
 
 int main(int argc, char** argv) {
+    markMilestone(Milestone::mainEntered);
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(800, 600);
@@ -16,7 +18,9 @@ int main(int argc, char** argv) {
     glutFullScreen();
     setupFixedGlState();
     glutSetCursor(GLUT_CURSOR_NONE);
+    markMilestone(Milestone::windowReady);
     runLoaders();
+    markMilestone(Milestone::loadersDone);
     startClocks();
     glutIdleFunc(requestRedisplay);
     glutDisplayFunc(display);

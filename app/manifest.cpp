@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "app/startup_report.h"
+
 // Textures have no constructors; they start zeroed.
 Texture texGround2, texWindows, texRetro, texCloud, texWhite, texRoof, texLoudspeeker, texWood,
     texMetal, texBricks, texFloor1, texBlend, texDiscoFront2, texHead, texBody;
@@ -156,6 +158,7 @@ void loadPaths() {
 
 void loadMusic() {
     music.load("../music/maxx.mp3");
+    markMilestone(Milestone::musicStarting);
     music.play();
 }
 

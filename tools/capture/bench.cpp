@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "app/startup_report.h"
+#include "limit.h"
 #include "playback.h"
 #include "progress.h"
 
@@ -86,9 +88,22 @@ Summary summarise(std::vector<double> ms) {
 
 struct SegmentResult {
     std::vector<double> ms;
+    std::vector<double> primitives;        // per frame, as submitted
+    std::vector<double> fragmentsPerPixel; // per frame: fragment shader runs / pixels
     unsigned long long worstTriangles = 0;
     unsigned long long worstPrimitives = 0;
 };
+
+double medianOf(std::vector<double> v) {
+    return v.empty() ? NAN : summarise(std::move(v)).median;
+}
+
+double worstOf(const std::vector<double>& v) {
+    return v.empty() ? NAN : *std::max_element(v.begin(), v.end());
+}
+
+// Frames of the limit program per segment, timed at the segment's median primitive count.
+constexpr int kLimitRepeats = 9;
 
 double millisecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
@@ -202,19 +217,23 @@ int runBench(const Options& options) {
 
     timeEmptyFrames(20); // let the renderer's threads and buffers settle
     const Summary empty = summarise(timeEmptyFrames(300));
+    const double pixels = static_cast<double>(options.width) * options.height;
 
     playback.setGrid(options.fps, options.from);
     const long long first = playback.gridIndex(options.from);
     const long long count = std::max(
         1LL, static_cast<long long>(std::ceil((options.to - options.from) * options.fps - 1e-6)));
-    GLuint queries[2] = {0, 0};
-    glGenQueries(2, queries);
+    GLuint queries[3] = {0, 0, 0};
+    glGenQueries(3, queries);
 
     // Every buffer the loop fills is sized up front, so that the memory samples show the
     // demo's use and not this loop's.
     SegmentResult results[kSegmentCount];
-    for (SegmentResult& r : results)
+    for (SegmentResult& r : results) {
         r.ms.reserve(static_cast<size_t>(count));
+        r.primitives.reserve(static_cast<size_t>(count));
+        r.fragmentsPerPixel.reserve(static_cast<size_t>(count));
+    }
     std::vector<double> all;
     all.reserve(static_cast<size_t>(count));
     // Memory after the first frame, after every further minute of timeline, and at the end.
@@ -227,22 +246,32 @@ int runBench(const Options& options) {
         playback.prepare(t);
         glFinish(); // nothing of the preparation may leak into the timed frame
         glBeginQuery(GL_PRIMITIVES_GENERATED, queries[0]);
-        if (clipQuery)
+        if (clipQuery) {
             glBeginQuery(GL_CLIPPING_OUTPUT_PRIMITIVES_ARB, queries[1]);
+            glBeginQuery(GL_FRAGMENT_SHADER_INVOCATIONS_ARB, queries[2]);
+        }
         const auto start = std::chrono::steady_clock::now();
         playback.draw(t);
         glFinish();
         const double ms = millisecondsSince(start);
         glEndQuery(GL_PRIMITIVES_GENERATED);
-        if (clipQuery)
+        if (clipQuery) {
             glEndQuery(GL_CLIPPING_OUTPUT_PRIMITIVES_ARB);
+            glEndQuery(GL_FRAGMENT_SHADER_INVOCATIONS_ARB);
+        }
         GLuint primitives = 0, triangles = 0;
+        GLuint64 fragments = 0;
         glGetQueryObjectuiv(queries[0], GL_QUERY_RESULT, &primitives);
-        if (clipQuery)
+        if (clipQuery) {
             glGetQueryObjectuiv(queries[1], GL_QUERY_RESULT, &triangles);
+            glGetQueryObjectui64v(queries[2], GL_QUERY_RESULT, &fragments);
+        }
 
         SegmentResult& r = results[segmentOf(tickOf(t))];
         r.ms.push_back(ms);
+        r.primitives.push_back(primitives);
+        if (clipQuery)
+            r.fragmentsPerPixel.push_back(static_cast<double>(fragments) / pixels);
         r.worstPrimitives = std::max<unsigned long long>(r.worstPrimitives, primitives);
         r.worstTriangles = std::max<unsigned long long>(r.worstTriangles, triangles);
         all.push_back(ms);
@@ -251,7 +280,15 @@ int runBench(const Options& options) {
         progress.update(i + 1);
     }
     progress.finish();
-    glDeleteQueries(2, queries);
+    glDeleteQueries(3, queries);
+
+    // The limit program in the same run, for each segment's median primitive count.
+    LimitPoint limits[kSegmentCount];
+    for (int i = 0; i < kSegmentCount; ++i)
+        if (!results[i].ms.empty())
+            limits[i] = measureLimit(options.width, options.height,
+                                     static_cast<int>(std::lround(medianOf(results[i].primitives))),
+                                     kLimitRepeats, clipQuery);
 
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -261,6 +298,12 @@ int runBench(const Options& options) {
     auto ratio = [&](double ms) { return empty.median > 0 ? ms / empty.median : NAN; };
     const double contextMs = playback.contextSeconds() * 1000.0;
     const double loadMs = playback.loadSeconds() * 1000.0;
+    const double musicToClocksMs =
+        millisecondsBetween(Milestone::musicStarting, Milestone::clocksStarted);
+    // A segment's median frame over what the limit program takes for its median primitives.
+    auto overLimit = [&](int i) {
+        return limits[i].medianMs > 0 ? medianOf(results[i].ms) / limits[i].medianMs : NAN;
+    };
 
     std::ostringstream out;
     if (options.json) {
@@ -271,14 +314,16 @@ int runBench(const Options& options) {
             << ", \"renderer\": " << jsonString(renderer)
             << ", \"gl_version\": " << jsonString(version) << "},\n"
             << "  \"startup_ms\": {\"context\": " << number(contextMs, 2)
-            << ", \"loaders_total\": " << number(loadMs, 2) << ", \"loaders\": {";
+            << ", \"loaders_total\": " << number(loadMs, 2)
+            << ", \"music_to_clocks\": " << number(musicToClocksMs, 2) << ", \"loaders\": {";
         for (size_t i = 0; i < playback.loaderSeconds().size(); ++i)
             out << (i ? ", " : "") << jsonString(playback.loaderSeconds()[i].first) << ": "
                 << number(playback.loaderSeconds()[i].second * 1000.0, 2);
         out << "}},\n"
             << "  \"empty_frame_ms\": {\"median\": " << number(empty.median, 4)
             << ", \"p95\": " << number(empty.p95, 4) << ", \"worst\": " << number(empty.worst, 4)
-            << "},\n  \"segments\": [\n";
+            << "},\n  \"limit_coverage\": " << number(kLimitCoverage, 2)
+            << ",\n  \"segments\": [\n";
         for (int i = 0; i < kSegmentCount; ++i) {
             const Summary s = summarise(results[i].ms);
             const bool any = s.frames > 0;
@@ -289,6 +334,17 @@ int runBench(const Options& options) {
                 << ", \"p95_ms\": " << (any ? number(s.p95, 3) : "null")
                 << ", \"worst_ms\": " << (any ? number(s.worst, 3) : "null")
                 << ", \"median_over_empty\": " << (any ? number(ratio(s.median), 1) : "null")
+                << ", \"limit_triangles\": " << (any ? std::to_string(limits[i].triangles) : "null")
+                << ", \"limit_median_ms\": " << (any ? number(limits[i].medianMs, 3) : "null")
+                << ", \"limit_fragments_per_pixel\": "
+                << (any && clipQuery ? number(limits[i].fragmentsPerPixel, 2) : "null")
+                << ", \"median_over_limit\": " << (any ? number(overLimit(i), 2) : "null")
+                << ", \"primitives_median\": "
+                << (any ? number(medianOf(results[i].primitives), 0) : "null")
+                << ", \"fragments_per_pixel_median\": "
+                << (any && clipQuery ? number(medianOf(results[i].fragmentsPerPixel), 2) : "null")
+                << ", \"fragments_per_pixel_worst\": "
+                << (any && clipQuery ? number(worstOf(results[i].fragmentsPerPixel), 2) : "null")
                 << ", \"triangles_worst\": "
                 << (any && clipQuery ? std::to_string(results[i].worstTriangles) : "null")
                 << ", \"primitives_worst\": "
@@ -316,12 +372,22 @@ int runBench(const Options& options) {
             << number(loadMs, 1) << " ms:";
         for (const auto& [name, seconds] : playback.loaderSeconds())
             out << " " << name << " " << number(seconds * 1000.0, 1);
-        out << " (ms)\n";
+        out << " (ms); music to clocks " << number(musicToClocksMs, 1) << " ms\n";
         out << "empty frame (clear + finish): median " << number(empty.median, 3) << " ms, p95 "
-            << number(empty.p95, 3) << " ms\n\n";
-        std::snprintf(line, sizeof line, "%-14s %-13s %6s %9s %8s %8s %8s %10s %10s\n", "segment",
-                      "seconds", "frames", "median ms", "p95 ms", "worst ms", "x empty",
-                      "triangles", "primitives");
+            << number(empty.p95, 3) << " ms\n";
+        out << "limit (clear, N lit, fogged, textured immediate-mode triangles on "
+            << number(kLimitCoverage * 100.0, 0)
+            << " % of the screen, finish), N = each segment's median primitives:";
+        for (int i = 0; i < kSegmentCount; ++i)
+            if (!results[i].ms.empty())
+                out << " " << limits[i].triangles << ": " << number(limits[i].medianMs, 2) << " ms"
+                    << (clipQuery ? " (" + number(limits[i].fragmentsPerPixel, 2) + " frags/px)"
+                                  : "")
+                    << ";";
+        out << "\n\n";
+        std::snprintf(line, sizeof line, "%-14s %-13s %6s %9s %8s %8s %8s %8s %8s %10s %10s\n",
+                      "segment", "seconds", "frames", "median ms", "p95 ms", "worst ms", "x empty",
+                      "x limit", "frags/px", "triangles", "primitives");
         out << line;
         for (int i = 0; i < kSegmentCount; ++i) {
             const Summary s = summarise(results[i].ms);
@@ -329,15 +395,19 @@ int runBench(const Options& options) {
                 number(kSegments[i].from, 1) + "-" +
                 (std::isfinite(kSegments[i].to) ? number(kSegments[i].to, 1) : std::string(""));
             if (s.frames == 0) {
-                std::snprintf(line, sizeof line, "%-14s %-13s %6d %9s %8s %8s %8s %10s %10s\n",
-                              kSegments[i].name, span.c_str(), 0, "-", "-", "-", "-", "-", "-");
+                std::snprintf(
+                    line, sizeof line, "%-14s %-13s %6d %9s %8s %8s %8s %8s %8s %10s %10s\n",
+                    kSegments[i].name, span.c_str(), 0, "-", "-", "-", "-", "-", "-", "-", "-");
             } else {
                 const std::string tri =
                     clipQuery ? std::to_string(results[i].worstTriangles) : std::string("n/a");
+                const std::string fragments =
+                    clipQuery ? number(medianOf(results[i].fragmentsPerPixel), 2) : "n/a";
                 std::snprintf(line, sizeof line,
-                              "%-14s %-13s %6lld %9.2f %8.2f %8.2f %8.1f %10s %10llu\n",
+                              "%-14s %-13s %6lld %9.2f %8.2f %8.2f %8.1f %8.2f %8s %10s %10llu\n",
                               kSegments[i].name, span.c_str(), s.frames, s.median, s.p95, s.worst,
-                              ratio(s.median), tri.c_str(), results[i].worstPrimitives);
+                              ratio(s.median), overLimit(i), fragments.c_str(), tri.c_str(),
+                              results[i].worstPrimitives);
             }
             out << line;
         }
@@ -350,6 +420,9 @@ int runBench(const Options& options) {
         out << "triangles: worst per frame after clipping (GL_CLIPPING_OUTPUT_PRIMITIVES); "
                "primitives: worst per frame as submitted (GL_PRIMITIVES_GENERATED, a quad "
                "counts once)\n";
+        out << "x limit: median frame over the limit's fitted time for the segment's median "
+               "primitives; frags/px: median fragment shader runs per pixel "
+               "(GL_FRAGMENT_SHADER_INVOCATIONS, depth complexity)\n";
         out << "memory in use (heap / resident MiB) at timeline second:";
         for (const MemorySample& m : memory)
             out << " " << number(m.seconds, 1) << ": " << number(m.heapMiB, 2) << " / "

@@ -20,7 +20,8 @@ TEST(CaptureCommandLine, HelpExplainsTheOptionsWithExamples) {
     ASSERT_TRUE(r.exited);
     EXPECT_EQ(r.status, 0);
     for (const char* text : {"--out FILE.mp4", "--out DIR/", "--at", "--sheet", "--from", "--to",
-                             "--fps", "--size", "--bench", "--json", "--stats", "Examples"})
+                             "--fps", "--size", "--bench", "--json", "--stats", "--quality",
+                             "Examples"})
         EXPECT_NE(r.out.find(text), std::string::npos) << "help lacks " << text;
     EXPECT_EQ(r.err, "");
 }
@@ -53,6 +54,8 @@ TEST(CaptureCommandLine, BadOptionsAreRefusedWithAReason) {
         {{"--at", "5"}, "--at needs somewhere to write"},
         {{"--at", "5", "--from", "2", "--out", "d/"}, "--from and --to do not go with it"},
         {{"--json", "--out", "d/"}, "--json goes with --bench"},
+        {{"--quality", "--out", "d/"}, "--quality goes with a video"},
+        {{"--quality", "--bench"}, "--quality goes with a video"},
         {{"--bench", "--out", "v.mp4"}, "--bench renders the range"},
         {{"--bench=yes"}, "--bench takes no value"},
         {{"--stats", "--out", "v.mp4"}, "--stats measures frames"},

@@ -105,7 +105,7 @@ bool validate(Options* o, std::string* error) {
     if (!o->figures.empty()) {
         if (o->bench || o->outKind != OutputKind::None || !o->sheet.empty() || !o->at.empty() ||
             o->rangeGiven || o->sizeGiven || o->tileGiven || o->columns != 0 || o->json ||
-            o->stats) {
+            o->stats || o->quality) {
             *error = "--figures draws the motions on their own; it takes only --scale";
             return false;
         }
@@ -150,6 +150,10 @@ bool validate(Options* o, std::string* error) {
             *error = "--at needs somewhere to write: --out DIR/ or --sheet FILE.jpg";
             return false;
         }
+    }
+    if (o->quality && o->outKind != OutputKind::Video) {
+        *error = "--quality goes with a video (--out NAME.mp4)";
+        return false;
     }
     if (!o->bench && !o->stats && o->outKind == OutputKind::None && o->sheet.empty()) {
         *error = "nothing to do: give --out, --sheet, --bench, --stats or --figures (see --help)";
@@ -227,6 +231,9 @@ bool parseOptions(int argc, char** argv, Options* options, std::string* error) {
 
         if (arg == "--help" || arg == "-h") {
             if (!flag(&o.help))
+                return false;
+        } else if (arg == "--quality") {
+            if (!flag(&o.quality))
                 return false;
         } else if (arg == "--bench") {
             if (!flag(&o.bench))
@@ -344,7 +351,7 @@ demo's motions and camera behave as in a live run at that frame rate. Run it fro
 (the demo's assets are read from ../models, ../textures, ../music).
 
 Usage:
-  demo-capture --out FILE.mp4 [--from S] [--to S] [--fps N] [--size WxH]
+  demo-capture --out FILE.mp4 [--from S] [--to S] [--fps N] [--size WxH] [--quality]
   demo-capture --out DIR/     [--from S] [--to S] [--fps N] [--size WxH]
   demo-capture --at S,S,... --out DIR/ [--sheet FILE.jpg] [--fps N] [--size WxH]
   demo-capture --sheet FILE.jpg [--at S,S,...] [--columns N] [--tile WxH] [--size WxH]
@@ -355,6 +362,8 @@ Usage:
 Options:
   --out FILE.mp4   H.264 video (through the ffmpeg command) with the soundtrack
                    ../music/maxx.mp3 muxed in, its start at timeline second FROM
+  --quality        with a video: x264's slow preset at crf 18 instead of veryfast at crf
+                   20, several times slower, for a smaller and finer file
   --out DIR/       numbered PNG frames DIR/frame_000000.png ... (the trailing / matters);
                    with --at, one picture per moment: DIR/t0039.500.png
   --at S,S,...     single moments in seconds, for example 5,39.5,110

@@ -42,6 +42,7 @@ struct Options {
     std::string figures; // --figures path (.png): every motion in one picture
     int scale = 1;       // --scale of the figure sheet's cells, 1..4
     bool scaleGiven = false;
+    bool quality = false; // --quality: a slow, high-quality video encode
     bool bench = false;
     bool json = false;
     bool stats = false; // --stats: JSON numbers per frame on standard output

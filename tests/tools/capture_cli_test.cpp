@@ -19,9 +19,9 @@ TEST(CaptureCommandLine, HelpExplainsTheOptionsWithExamples) {
     const ChildResult r = runCapture({"--help"});
     ASSERT_TRUE(r.exited);
     EXPECT_EQ(r.status, 0);
-    for (const char* text : {"--out FILE.mp4", "--out DIR/", "--at", "--sheet", "--from", "--to",
-                             "--fps", "--size", "--bench", "--json", "--stats", "--quality",
-                             "Examples"})
+    for (const char* text :
+         {"--out FILE.mp4", "--out DIR/", "--at", "--sheet", "--from", "--to", "--fps", "--size",
+          "--bench", "--json", "--stats", "--quality", "Examples"})
         EXPECT_NE(r.out.find(text), std::string::npos) << "help lacks " << text;
     EXPECT_EQ(r.err, "");
 }

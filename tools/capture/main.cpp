@@ -122,7 +122,7 @@ int captureVideo(const Options& o, const std::string& out) {
                                      "-f",
                                      "rawvideo",
                                      "-pix_fmt",
-                                     "rgb24",
+                                     "rgba",
                                      "-s",
                                      size,
                                      "-framerate",
@@ -140,6 +140,9 @@ int captureVideo(const Options& o, const std::string& out) {
     } else {
         std::fprintf(stderr, "demo-capture: %s not found; the video has no sound\n", kMusicPath);
     }
+    // Frames go to ffmpeg as GL reads them, RGBA bottom row first: the flip and the conversion
+    // are ffmpeg's, in its own process, not a pass over every pixel here.
+    args.insert(args.end(), {"-vf", "vflip"});
     // x264's presets trade encoding time for bits at the same quality (crf). veryfast keeps a
     // 720p30 capture near real time on two cores, next to the renderer's own two threads;
     // --quality spends several times the CPU for a smaller, finer file. Either way x264's
@@ -164,7 +167,7 @@ int captureVideo(const Options& o, const std::string& out) {
         const double t = playback.gridTime(first + i);
         playback.prepare(t);
         playback.draw(t);
-        const std::vector<std::uint8_t> pixels = playback.gl().readRgbTopDown();
+        const std::vector<std::uint8_t> pixels = playback.gl().readRgbaBottomUp();
         if (!ffmpeg.write(pixels.data(), pixels.size())) {
             progress.finish();
             ffmpeg.finish(&error);

@@ -3,32 +3,24 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
+
 #include "app/manifest.h"
+#include "camera/camera.h"
+#include "sequences/city.h"
 #include "sequences/disco.h"
-#include "sequences/fog.h"
 
 namespace {
 
-// What Model::draw does, for the first face only: the material, the texture, one polygon.
-void drawFirstFace(Model& model) {
-    if (model.hasMaterial)
-        model.material->apply();
-    if (model.hasTexture)
-        model.texture->bind();
-    if (!model.mesh || model.mesh->faceCount == 0)
-        return;
-    const Mesh& m = *model.mesh;
-    const Face& face = m.faces[0];
-    glBegin(GL_POLYGON);
-    for (int k = 0; k < 3; ++k) {
-        glNormal3fv(m.normals + 3 * face.normal[k]);
-        glTexCoord2fv(m.texCoords + 2 * face.texCoord[k]);
-        glVertex3fv(m.vertices + 3 * face.vertex[k]);
-    }
-    glEnd();
-}
+Mesh* const kMeshes[] = {&meshGround,       &meshHouses,     &meshHouse,   &meshCar,
+                         &meshSoftbox,      &meshDiscoRoom,  &meshLamps,   &meshRoof,
+                         &meshLoudspeakers, &meshTables,     &meshScenes,  &meshFloor,
+                         &meshRigg,         &meshDiscoLamp,  &meshBlend,   &meshSofa,
+                         &meshJoint,        &meshDiscoHouse, &meshHeadHat, &meshBody};
+constexpr int kMeshCount = sizeof kMeshes / sizeof kMeshes[0];
 
-// Figures are display lists of whole models (Motion::attachModel); one of the head is drawn.
+// A figure as Motion::draw places one: the figure's own transform, the rig's turn, a node's
+// matrix, then a display list of a whole model as Motion::attachModel compiles it.
 void drawFigureList() {
     const GLuint list = glGenLists(1);
     if (list == 0)
@@ -38,6 +30,10 @@ void drawFigureList() {
     mdlHeadHat.draw();
     glEndList();
     glPushMatrix();
+    glTranslatef(1.0f, 2.0f, 3.0f);
+    glRotatef(30.0f, 0.0f, 1.0f, 0.0f);
+    glScalef(0.05f, 0.05f, 0.05f);
+    glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);
     glCallList(list);
     glPopMatrix();
     glDeleteLists(list, 1);
@@ -46,31 +42,33 @@ void drawFigureList() {
 } // namespace
 
 void warmUpRenderer() {
+    // The compiled code depends on the GL state and on the kind of transform (a scale, for
+    // one, makes GL light in eye space), not on how much is drawn: the sequences themselves
+    // draw, with every mesh cut to its first face for the while.
+    int counts[kMeshCount];
+    for (int i = 0; i < kMeshCount; ++i) {
+        counts[i] = kMeshes[i]->faceCount;
+        kMeshes[i]->faceCount = std::min(kMeshes[i]->faceCount, 1);
+    }
+    const Camera savedCamera = camera;
+    GLint mode = GL_MODELVIEW;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
-    glLoadIdentity();
 
-    // The city: fog, GL_LIGHT0 as start-up left it.
-    setSceneFog(600.0f);
-    for (Model* model : {&mdlGround, &mdlHouses, &mdlLamps, &mdlRoof, &mdlDiscoHouse, &mdlSoftbox})
-        drawFirstFace(*model);
+    // Motions are not loaded yet, so figures draw nothing here; drawFigureList stands in.
+    drawCity(0, 0.0);
     drawFigureList();
-
-    // The disco: fog, four positional lights, then the lamps and the blended beams.
-    setSceneFog(400.0f);
-    setDiscoLights(0.0);
-    for (Model* model : {&mdlDiscoRoom, &mdlFloor, &mdlLoudspeakers, &mdlTables, &mdlScenes,
-                         &mdlRigg, &mdlSofa, &mdlDiscoLamp})
-        drawFirstFace(*model);
+    drawDisco(1, 10.0);
     drawFigureList();
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_COLOR, GL_ONE_MINUS_SRC_COLOR);
-    drawFirstFace(mdlBlend);
-    glDisable(GL_BLEND);
 
     glMatrixMode(GL_MODELVIEW);
     glPopMatrix();
-    glPopAttrib(); // also the matrix mode
-    glFinish();    // the compiling is done here, not in the first frame
+    glPopAttrib();
+    glMatrixMode(static_cast<GLenum>(mode));
+    camera = savedCamera;
+    for (int i = 0; i < kMeshCount; ++i)
+        kMeshes[i]->faceCount = counts[i];
+    glFinish(); // the compiling is done here, not in the first frame
 }

@@ -90,6 +90,8 @@ struct SegmentResult {
     std::vector<double> ms;
     std::vector<double> primitives;        // per frame, as submitted
     std::vector<double> fragmentsPerPixel; // per frame: fragment shader runs / pixels
+    // Per limit sample: the limit's time, the frame's time over it, its fragments per pixel.
+    std::vector<double> limitMs, overLimit, limitFragmentsPerPixel;
     unsigned long long worstTriangles = 0;
     unsigned long long worstPrimitives = 0;
 };
@@ -102,8 +104,9 @@ double worstOf(const std::vector<double>& v) {
     return v.empty() ? NAN : *std::max_element(v.begin(), v.end());
 }
 
-// Frames of the limit program per segment, timed at the segment's median primitive count.
-constexpr int kLimitRepeats = 9;
+// The limit program is timed after every kLimitEvery-th frame, for that frame's primitive
+// count, so that on a busy host the frames and the limit see the same load.
+constexpr long long kLimitEvery = 4;
 
 double millisecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
@@ -232,6 +235,8 @@ int runBench(const Options& options) {
     for (SegmentResult& r : results) {
         r.ms.reserve(static_cast<size_t>(count));
         r.primitives.reserve(static_cast<size_t>(count));
+        for (std::vector<double>* v : {&r.limitMs, &r.overLimit, &r.limitFragmentsPerPixel})
+            v->reserve(static_cast<size_t>(count / kLimitEvery + 1));
         r.fragmentsPerPixel.reserve(static_cast<size_t>(count));
     }
     std::vector<double> all;
@@ -275,20 +280,21 @@ int runBench(const Options& options) {
         r.worstPrimitives = std::max<unsigned long long>(r.worstPrimitives, primitives);
         r.worstTriangles = std::max<unsigned long long>(r.worstTriangles, triangles);
         all.push_back(ms);
+        if (i % kLimitEvery == 0) {
+            const LimitPoint limit = measureLimit(
+                options.width, options.height, static_cast<int>(primitives), 1, clipQuery, i == 0);
+            if (limit.medianMs > 0) {
+                r.limitMs.push_back(limit.medianMs);
+                r.overLimit.push_back(ms / limit.medianMs);
+                r.limitFragmentsPerPixel.push_back(limit.fragmentsPerPixel);
+            }
+        }
         if (i % framesPerMinute == 0 || i + 1 == count)
             memory.push_back({t, heapMiB(), residentMiB()});
         progress.update(i + 1);
     }
     progress.finish();
     glDeleteQueries(3, queries);
-
-    // The limit program in the same run, for each segment's median primitive count.
-    LimitPoint limits[kSegmentCount];
-    for (int i = 0; i < kSegmentCount; ++i)
-        if (!results[i].ms.empty())
-            limits[i] = measureLimit(options.width, options.height,
-                                     static_cast<int>(std::lround(medianOf(results[i].primitives))),
-                                     kLimitRepeats, clipQuery);
 
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -300,10 +306,8 @@ int runBench(const Options& options) {
     const double loadMs = playback.loadSeconds() * 1000.0;
     const double musicToClocksMs =
         millisecondsBetween(Milestone::musicStarting, Milestone::clocksStarted);
-    // A segment's median frame over what the limit program takes for its median primitives.
-    auto overLimit = [&](int i) {
-        return limits[i].medianMs > 0 ? medianOf(results[i].ms) / limits[i].medianMs : NAN;
-    };
+    // The median of a segment's frame-over-limit ratios.
+    auto overLimit = [&](int i) { return medianOf(results[i].overLimit); };
 
     std::ostringstream out;
     if (options.json) {
@@ -334,10 +338,11 @@ int runBench(const Options& options) {
                 << ", \"p95_ms\": " << (any ? number(s.p95, 3) : "null")
                 << ", \"worst_ms\": " << (any ? number(s.worst, 3) : "null")
                 << ", \"median_over_empty\": " << (any ? number(ratio(s.median), 1) : "null")
-                << ", \"limit_triangles\": " << (any ? std::to_string(limits[i].triangles) : "null")
-                << ", \"limit_median_ms\": " << (any ? number(limits[i].medianMs, 3) : "null")
+                << ", \"limit_samples\": " << results[i].limitMs.size() << ", \"limit_median_ms\": "
+                << (any ? number(medianOf(results[i].limitMs), 3) : "null")
                 << ", \"limit_fragments_per_pixel\": "
-                << (any && clipQuery ? number(limits[i].fragmentsPerPixel, 2) : "null")
+                << (any && clipQuery ? number(medianOf(results[i].limitFragmentsPerPixel), 2)
+                                     : "null")
                 << ", \"median_over_limit\": " << (any ? number(overLimit(i), 2) : "null")
                 << ", \"primitives_median\": "
                 << (any ? number(medianOf(results[i].primitives), 0) : "null")
@@ -376,12 +381,13 @@ int runBench(const Options& options) {
         out << "empty frame (clear + finish): median " << number(empty.median, 3) << " ms, p95 "
             << number(empty.p95, 3) << " ms\n";
         out << "limit (clear, N lit, fogged, textured immediate-mode triangles on "
-            << number(kLimitCoverage * 100.0, 0)
-            << " % of the screen, finish), N = each segment's median primitives:";
+            << number(kLimitCoverage * 100.0, 0) << " % of the screen, finish) after every "
+            << kLimitEvery << "th frame, N = its primitives; median ms per segment:";
         for (int i = 0; i < kSegmentCount; ++i)
-            if (!results[i].ms.empty())
-                out << " " << limits[i].triangles << ": " << number(limits[i].medianMs, 2) << " ms"
-                    << (clipQuery ? " (" + number(limits[i].fragmentsPerPixel, 2) + " frags/px)"
+            if (!results[i].limitMs.empty())
+                out << " " << kSegments[i].name << " " << number(medianOf(results[i].limitMs), 2)
+                    << (clipQuery ? " (" + number(medianOf(results[i].limitFragmentsPerPixel), 2) +
+                                        " frags/px)"
                                   : "")
                     << ";";
         out << "\n\n";
@@ -420,8 +426,8 @@ int runBench(const Options& options) {
         out << "triangles: worst per frame after clipping (GL_CLIPPING_OUTPUT_PRIMITIVES); "
                "primitives: worst per frame as submitted (GL_PRIMITIVES_GENERATED, a quad "
                "counts once)\n";
-        out << "x limit: median frame over the limit's fitted time for the segment's median "
-               "primitives; frags/px: median fragment shader runs per pixel "
+        out << "x limit: median of the frames' times over the limit's time just after them; "
+               "frags/px: median fragment shader runs per pixel "
                "(GL_FRAGMENT_SHADER_INVOCATIONS, depth complexity)\n";
         out << "memory in use (heap / resident MiB) at timeline second:";
         for (const MemorySample& m : memory)

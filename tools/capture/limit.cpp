@@ -113,7 +113,8 @@ double median(std::vector<double> v) {
 
 } // namespace
 
-LimitPoint measureLimit(int width, int height, int triangles, int repeats, bool fragmentQuery) {
+LimitPoint measureLimit(int width, int height, int triangles, int repeats, bool fragmentQuery,
+                        bool settle) {
     LimitPoint point;
     point.triangles = triangles;
     const double aspect = static_cast<double>(width) / height;
@@ -126,8 +127,10 @@ LimitPoint measureLimit(int width, int height, int triangles, int repeats, bool 
     if (fragmentQuery)
         glGenQueries(1, &query);
 
-    drawGrid(triangles, aspect, kLimitCoverage); // once untimed: the renderer's state is built
-    glFinish();
+    if (settle) {
+        drawGrid(triangles, aspect, kLimitCoverage);
+        glFinish();
+    }
     std::vector<double> ms;
     for (int r = 0; r < repeats; ++r) {
         const bool counted = fragmentQuery && r == 0;

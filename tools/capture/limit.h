@@ -17,12 +17,14 @@ struct LimitPoint {
     double fragmentsPerPixel = 0.0; // fragment shader runs over pixels (0 without the query)
 };
 
-// Draws `triangles` triangles `repeats` times (after one untimed draw) on the current context
-// at width x height. Each triangle is one GL_POLYGON of three corners with a normal and a
+// Draws `triangles` triangles `repeats` times (after one untimed draw when `settle`, which the
+// first call should ask for: the renderer builds its code for the state then) on the current
+// context at width x height. Each triangle is one GL_POLYGON of three corners with a normal and a
 // texture coordinate, as models draw, lit by four positional lights with quadratic
 // attenuation, in linear fog, with a 256 x 256 texture, under the demo's projection; together
 // they cover kLimitCoverage of the viewport. Every GL state it sets is restored, and the
 // texture deleted.
-LimitPoint measureLimit(int width, int height, int triangles, int repeats, bool fragmentQuery);
+LimitPoint measureLimit(int width, int height, int triangles, int repeats, bool fragmentQuery,
+                        bool settle);
 
 } // namespace capture

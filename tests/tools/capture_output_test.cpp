@@ -493,6 +493,18 @@ TEST_F(CaptureOutput, BenchReportsEverySegment) {
     for (const char* key : {"\"empty_frame_ms\"", "\"startup_ms\"", "\"peak_memory_mib\"",
                             "\"triangles_worst\"", "\"median_ms\"", "\"p95_ms\""})
         EXPECT_NE(json.out.find(key), std::string::npos) << key;
+    // The limit program and the depth complexity come out as numbers where frames were drawn,
+    // and music to clocks is measured in the same start-up.
+    const size_t flight = json.out.find("{\"name\": \"city flight\"");
+    for (const char* key :
+         {"\"median_over_limit\": ", "\"limit_median_ms\": ", "\"fragments_per_pixel_median\": ",
+          "\"limit_fragments_per_pixel\": ", "\"music_to_clocks\": "}) {
+        const size_t at =
+            json.out.find(key, std::string(key) == "\"music_to_clocks\": " ? 0 : flight);
+        ASSERT_NE(at, std::string::npos) << key << "\n" << json.out;
+        const double value = std::strtod(json.out.c_str() + at + std::strlen(key), nullptr);
+        EXPECT_GT(value, 0.0) << key << "\n" << json.out;
+    }
 
     const ChildResult text =
         runCapture({"--bench", "--from", "106.9", "--to", "107.1", "--size", "48x32"});

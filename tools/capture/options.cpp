@@ -379,8 +379,11 @@ Options:
   --size WxH       rendered picture size in pixels (default 1280x720)
   --bench          render the range and report per timeline segment the frame time
                    (median, 95th percentile, worst), the triangles drawn per frame, an
-                   empty frame's time for a ratio, start-up time, the memory in use
-                   after the first frame, every minute and at the end, and peak memory
+                   empty frame's time for a ratio, the ratio to a limit program (as many
+                   lit, fogged, textured immediate-mode triangles, timed after every 4th
+                   frame), fragments shaded per pixel, start-up time and music to clocks,
+                   the memory in use after the first frame, every minute and at the end,
+                   and peak memory
   --json           with --bench: the report as JSON on standard output
   --stats          measure every frame of the range (or every --at moment) and print JSON
                    on standard output, one frame per line: "mean_luma" (Rec. 601, 0-255),

@@ -45,24 +45,29 @@ std::vector<Vec3> cityPathKnots() {
     // reaches 3 s later. Knot k is passed at k seconds (40 knots at k/40).
     // clang-format off
     const std::vector<Waypoint> storyboard = {
-        {0, {240, 150, -160}},    // high over the south-east, diving towards the tower
-        {3, {196, 122, -118}},
-        {5.5f, {150, 96, -80}},
-        {7, {119, 91, -64}},      // past the rooftop dancer, face to face
-        {9, {82, 72, -71}},
-        {11, {45, 42, -71}},      // down into the main street, walkers coming and going
-        {12.5f, {10, 21, -71}},
-        {14, {-28, 15, -71}},
-        {15.5f, {-70, 16, -70}},
-        {17, {-112, 22, -86}},    // round over the south side
-        {19.5f, {-104, 30, -128}},
-        {22, {-56, 38, -146}},
-        {24.5f, {-8, 40, -140}},
-        {26.5f, {8, 36, -122}},   // round to the south of the square
-        {29, {-6, 28, -104}},
-        {31.5f, {0, 20, -76}},    // the queue ahead
-        {33.5f, {14, 14, -42}},
-        {35, {26, 10, -13}},
+        {0, {240, 150, -160}},    // high over the south-east, the rooftop dancer far ahead
+        {3, {210, 128, -96}},
+        {5, {180, 110, -74}},     // face to face with him, his tower's lit face behind
+        {6.3f, {150, 95, -66}},   // then away south, wide of the tower
+        {7.4f, {134, 80, -92}},
+        {8.5f, {110, 58, -96}},
+        {9.8f, {82, 36, -84}},    // down into the main street, walkers coming and going
+        {12, {48, 18, -70}},
+        {14.5f, {16, 16, -72}},   // past the hopper on his island
+        {16, {-10, 17, -74}},
+        {17.5f, {-32, 18, -70}},  // a turn round the square with the queue and the hopper
+        {19, {-40, 20, -50}},     // inside it: the disco's front, its guards and dancer
+        {20.5f, {-34, 22, -24}},
+        {22, {-10, 23, -2}},
+        {23.3f, {14, 24, 4}},
+        {24.5f, {36, 25, -6}},    // round to the south, the hopper and the queue in view
+        {25.8f, {46, 24, -30}},
+        {27.2f, {44, 23, -58}},
+        {28.5f, {32, 22, -80}},
+        {29.8f, {14, 21, -90}},
+        {31, {-2, 19, -80}},      // the queue ahead, on the way to the door
+        {33, {8, 15, -50}},
+        {34.5f, {20, 11.5f, -24}},
         {36, {30.2f, 9, -6}},     // the guards and the facade
         {37, {30.7f, 8.6f, 0}},
         {38, {30.7f, 9, 30}},     // where the view rests
@@ -76,31 +81,27 @@ std::vector<Vec3> discoPathKnots() {
     // clang-format off
     const std::vector<Vec3> route = {
         {30, 72, 94},      // out of the fog high up, looking down on the round floor
-        {12, 54, 46},
-        {2, 60, 2},        // over the ring of dancers, between the beams
-        {6, 52, -62},
-        {8, 48, -126},     // through the arch, the DJ on his balcony ahead
-        {12, 50, -184},
-        {-6, 54, -214},    // along the booth's front, the DJ above it
-        {-28, 50, -200},
-        {-36, 52, -172},
-        {-46, 54, -130},   // the hold: the second floor below, the stage beyond
-        {-90, 45, -148},
-        {-114, 41, -150},
-        {-124, 37, -168},  // the performers on the stage ahead
-        {-128, 31, -196},
-        {-132, 28, -213},
-        {-164, 27, -212},
-        {-182, 26, -172},  // up the west side
-        {-172, 24, -108},
-        {-150, 22, -64},   // the seat on its dais
-        {-112, 24, -30},
-        {-94, 24, 0},      // the barman ahead
-        {-106, 22, 28},
-        {-80, 20, 54},
-        {-68, 16, 90},     // down into the lounge, turning to its windows
-        {-76, 8, 106},
-        {-98, -12, 109},
+        {-2, 60, 62},
+        {-50, 50, 16},     // round the ring's west side, wide of the beams
+        {-40, 48, -46},
+        {-8, 48, -104},    // through the arch, the DJ on his balcony ahead
+        {4, 50, -150},
+        {-12, 52, -176},   // along the booth's front, the DJ above it
+        {-34, 54, -154},
+        {-30, 54, -130},   // the hold: the second floor below, the stage beyond
+        {-72, 45, -144},
+        {-110, 35, -128},  // along the floor's north edge, north of the beams
+        {-146, 28, -120},
+        {-176, 26, -104},  // through the west door
+        {-164, 24, -70},
+        {-130, 26, -38},   // the seat on its dais
+        {-74, 32, -44},
+        {-46, 32, 20},     // back past the ring, the barman ahead
+        {-74, 26, 48},
+        {-100, 18, 60},    // over the lounge's edge, its table and windows ahead
+        {-96, 6, 84},
+        {-98, -8, 102},
+        {-108, -13, 109},
         {-114, -14, 109},  // where the view rests: towards the dancer on the table
     };
     // clang-format on

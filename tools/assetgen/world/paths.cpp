@@ -81,31 +81,32 @@ std::vector<Vec3> discoPathKnots() {
     // clang-format off
     const std::vector<Vec3> route = {
         {30, 72, 94},      // out of the fog high up, looking down on the round floor
-        {-2, 60, 62},
-        {-50, 50, 16},     // round the ring's west side, wide of the beams
-        {-40, 48, -46},
+        {6, 62, 60},
+        {-32, 54, 36},     // round the ring's west side, wide of the beams
+        {-48, 50, 0},
+        {-38, 48, -46},
         {-8, 48, -104},    // through the arch, the DJ on his balcony ahead
         {4, 50, -150},
-        {-12, 52, -176},   // along the booth's front, the DJ above it
-        {-34, 54, -154},
+        {-10, 52, -170},   // along the booth's front, the DJ above it
+        {-30, 54, -152},
         {-30, 54, -130},   // the hold: the second floor below, the stage beyond
         {-72, 45, -144},
         {-110, 35, -128},  // along the floor's north edge, north of the beams
         {-146, 28, -120},
         {-176, 26, -104},  // through the west door
         {-164, 24, -70},
-        {-130, 26, -38},   // the seat on its dais
-        {-74, 32, -44},
-        {-46, 32, 20},     // back past the ring, the barman ahead
-        {-74, 26, 48},
-        {-100, 18, 60},    // over the lounge's edge, its table and windows ahead
-        {-96, 6, 84},
-        {-98, -8, 102},
-        {-108, -13, 109},
-        {-114, -14, 109},  // where the view rests: towards the dancer on the table
+        {-132, 30, -30},   // the seat on its dais
+        {-76, 34, -48},
+        {-48, 32, 22},     // back past the ring, the barman ahead
+        {-72, 20, 46},
+        {-80, 8, 70},      // over the lounge's edge, its table and windows ahead
+        {-82, -4, 94},
+        {-88, -12, 107},
+        {-98, -14, 109},
+        {-108, -14, 109},  // the view comes to rest where the close-up stands
     };
     // clang-format on
-    return evenKnots(route, 40.0f, {-120, -14, 109});
+    return evenKnots(route, 20.0f, {-114, -14, 109});
 }
 
 std::string aseShape(const std::string& name, const std::vector<Vec3>& knots) {

@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <vector>
 
 // A .3DS file is a tree of chunks, little-endian:
@@ -44,11 +43,27 @@
 // lib3ds computes every face's normal from its corners as it reads a mesh, so each corner of
 // FACE_ARRAY must be below the count of every POINT_ARRAY of the same N_TRI_OBJECT. Across
 // the keyframer nodes, ids must be unique and the parent links may not loop.
+//
+// A looping track (flag bit 0) of position, rotation, scale, colour, fov, roll, hotspot or
+// falloff keys is evaluated past its last key as
+//   nt = float(fmod(t - float(first), last - first)) + float(first)
+// and lib3ds then follows the key whose interval holds nt, with no fallback: when nt lands
+// outside [first, last) it dereferences a null pointer. With whole frames t that never
+// happens while every key frame and the span lie within 2^24, where a float holds each
+// integer exactly; beyond it the rounding can push nt onto `last` (keys at -16,777,217 and
+// 0 do so at t = 0), and keys all on one frame give fmod(x, 0), not a number. Such tracks are
+// refused. Hide and morph tracks have no repeat arithmetic in lib3ds.
+//
+// Limits, far above any real rig, bound the time lib3ds needs (it links every node by a
+// search of the whole tree) and the depth of its recursion (and the walker's own).
 
 namespace {
 
 constexpr std::size_t kHeader = 6;
 constexpr std::size_t kNameBytes = 64; // lib3ds reads names into 64-byte buffers
+
+// Where float frame numbers stop being exact integers.
+constexpr std::int64_t kExactFrames = std::int64_t(1) << 24;
 
 enum class Prefix { None, Fixed, Name, FaceArray };
 
@@ -177,6 +192,11 @@ int trackValueBytes(std::uint16_t id) {
     }
 }
 
+// The tracks lib3ds evaluates with its repeat arithmetic (see above).
+bool hasRepeatArithmetic(std::uint16_t id) {
+    return id != LIB3DS_MORPH_TRACK_TAG && id != LIB3DS_HIDE_TRACK_TAG;
+}
+
 // What a N_TRI_OBJECT holds, for the corner check once all its chunks are seen.
 struct MeshCounts {
     bool hasPoints = false;
@@ -205,7 +225,7 @@ class Walker {
             return fail(0, "chunk length below 6");
         if (length > size_)
             return fail(0, "the main chunk runs past the end of the file (truncated)");
-        return walkChildren(id, kHeader, length, 0) && checkNodeTree();
+        return walkChildren(id, kHeader, length, 0, 1) && checkNodeTree();
     }
 
     const std::string& reason() const { return reason_; }
@@ -237,8 +257,10 @@ class Walker {
 
     // Walks the chunks in [begin, end), the payload area of a chunk `parentId`. `faces` is
     // the face count of the enclosing FACE_ARRAY (for its material groups).
-    bool walkChildren(std::uint16_t parentId, std::size_t begin, std::size_t end,
-                      std::size_t faces) {
+    bool walkChildren(std::uint16_t parentId, std::size_t begin, std::size_t end, std::size_t faces,
+                      int depth) {
+        if (depth > kMax3dsChunkDepth)
+            return fail(begin, "chunks nested deeper than " + std::to_string(kMax3dsChunkDepth));
         std::size_t at = begin;
         while (at < end) {
             if (end - at < kHeader)
@@ -253,7 +275,7 @@ class Walker {
             // rest unread (a keyframer node would lose its header and become its own parent).
             if (id == 0)
                 return fail(at, "chunk id 0");
-            if (!checkChunk(parentId, id, at, at + length, faces))
+            if (!checkChunk(parentId, id, at, at + length, faces, depth))
                 return false;
             at += length;
         }
@@ -261,11 +283,13 @@ class Walker {
     }
 
     bool checkChunk(std::uint16_t parentId, std::uint16_t id, std::size_t at, std::size_t end,
-                    std::size_t faces) {
+                    std::size_t faces, int depth) {
         const std::size_t data = at + kHeader;
         if (parentId == LIB3DS_M3DMAGIC && id == LIB3DS_KFDATA)
             keyframerStart_ = nodes_.size();
         if (parentId == LIB3DS_KFDATA && isNodeTag(id)) {
+            if (nodes_.size() == kMax3dsNodes)
+                return fail(at, "more than " + std::to_string(kMax3dsNodes) + " keyframer nodes");
             KeyframeNode node{at};
             node.id = static_cast<std::uint16_t>(nodes_.size() - keyframerStart_);
             nodes_.push_back(node);
@@ -325,7 +349,7 @@ class Walker {
         }
         if (id == LIB3DS_N_TRI_OBJECT)
             mesh_ = MeshCounts{};
-        if (!walkChildren(id, data + prefix, end, faceCount))
+        if (!walkChildren(id, data + prefix, end, faceCount, depth + 1))
             return false;
         if (id == LIB3DS_N_TRI_OBJECT && mesh_.cornerLimit > 0 &&
             (!mesh_.hasPoints || mesh_.cornerLimit > mesh_.fewestPoints))
@@ -395,19 +419,27 @@ class Walker {
         const int valueBytes = trackValueBytes(id);
         if (valueBytes == -2)
             return true;
-        return checkTrack(at, end, valueBytes);
+        return checkTrack(at, end, valueBytes, hasRepeatArithmetic(id));
     }
 
-    bool checkTrack(std::size_t at, std::size_t end, int valueBytes) {
+    bool checkTrack(std::size_t at, std::size_t end, int valueBytes, bool repeatArithmetic) {
         std::size_t p = at + kHeader;
         if (end - p < 14)
             return fail(at, "track header too short");
+        const bool repeats = (u16(p) & LIB3DS_REPEAT) != 0;
         const std::int32_t keys = static_cast<std::int32_t>(u32(p + 10));
+        if (keys > kMax3dsTrackKeys)
+            return fail(at, "a track of " + std::to_string(keys) + " keys (at most " +
+                                std::to_string(kMax3dsTrackKeys) + ")");
+        std::int64_t first = 0, last = 0;
         p += 14;
         for (std::int32_t k = 0; k < keys; ++k) {
             if (end - p < 6)
                 return fail(at, "track holds fewer keys than its count (" + std::to_string(k) +
                                     " of " + std::to_string(keys) + ")");
+            const std::int64_t frame = static_cast<std::int32_t>(u32(p));
+            first = k == 0 || frame < first ? frame : first;
+            last = k == 0 || frame > last ? frame : last;
             const std::uint16_t tcbFlags = u16(p + 4);
             std::size_t bytes = 6;
             for (int bit = 0; bit < 5; ++bit)
@@ -428,6 +460,12 @@ class Walker {
                                     " of " + std::to_string(keys) + ")");
             p += bytes;
         }
+        if (repeatArithmetic && repeats && keys > 1 &&
+            (first < -kExactFrames || last > kExactFrames || last - first < 1 ||
+             last - first > kExactFrames))
+            return fail(at, "a looping track with keys from frame " + std::to_string(first) +
+                                " to " + std::to_string(last) +
+                                " (its frames must differ and lie within +-16777216)");
         return true;
     }
 
@@ -451,26 +489,48 @@ class Walker {
     }
 
     // lib3ds links every node to the node whose id its parent field names; a node that is,
-    // through its parents, its own ancestor sends lib3ds into endless recursion.
+    // through its parents, its own ancestor sends lib3ds into endless recursion, and a deep
+    // chain into recursion as deep. Each node's depth is found once, walking up only to the
+    // first node whose depth is known, so the whole tree costs time linear in its nodes.
     bool checkNodeTree() {
-        std::map<std::uint16_t, const KeyframeNode*> byId;
-        for (const KeyframeNode& node : nodes_) {
+        constexpr int kUnknown = -1, kOnPath = -2;
+        std::vector<int> byId(std::size_t(LIB3DS_NO_PARENT) + 1, -1); // id -> index in nodes_
+        for (std::size_t i = 0; i < nodes_.size(); ++i) {
+            const KeyframeNode& node = nodes_[i];
             if (node.id == LIB3DS_NO_PARENT)
                 continue;
-            if (!byId.emplace(node.id, &node).second)
+            if (byId[node.id] >= 0)
                 return fail(node.offset,
                             "two keyframer nodes share the id " + std::to_string(node.id));
+            byId[node.id] = static_cast<int>(i);
         }
-        for (const KeyframeNode& node : nodes_) {
-            const KeyframeNode* at = &node;
-            for (std::size_t steps = 0; at->parent != LIB3DS_NO_PARENT; ++steps) {
-                const auto parent = byId.find(at->parent);
-                if (parent == byId.end())
+        std::vector<int> depth(nodes_.size(), kUnknown);
+        std::vector<std::size_t> path;
+        for (std::size_t start = 0; start < nodes_.size(); ++start) {
+            // Up from `start` to a root or a node of known depth, marking the way.
+            std::size_t at = start;
+            bool atRoot = false;
+            while (depth[at] == kUnknown) {
+                depth[at] = kOnPath;
+                path.push_back(at);
+                const std::uint16_t parent = nodes_[at].parent;
+                if (parent == LIB3DS_NO_PARENT || byId[parent] < 0) {
+                    atRoot = true;
                     break;
-                at = parent->second;
-                if (at == &node || steps > nodes_.size())
-                    return fail(node.offset, "keyframer node " + std::to_string(node.id) +
-                                                 " is its own ancestor");
+                }
+                at = static_cast<std::size_t>(byId[parent]);
+            }
+            if (!atRoot && depth[at] == kOnPath)
+                return fail(nodes_[at].offset, "keyframer node " + std::to_string(nodes_[at].id) +
+                                                   " is its own ancestor");
+            int above = atRoot ? 0 : depth[at]; // the depth of the node above the path
+            // Down the path again, numbering the depths.
+            while (!path.empty()) {
+                depth[path.back()] = ++above;
+                if (above > kMax3dsNodeDepth)
+                    return fail(nodes_[path.back()].offset, "keyframer nodes nested deeper than " +
+                                                                std::to_string(kMax3dsNodeDepth));
+                path.pop_back();
             }
         }
         return true;

@@ -11,6 +11,13 @@
 #include <cstdint>
 #include <string>
 
+// Limits, far above any real rig: keyframer nodes in a file, levels of the node tree, keys
+// in one track, and chunks nested in one another.
+constexpr std::size_t kMax3dsNodes = 4096;
+constexpr int kMax3dsNodeDepth = 64;
+constexpr std::int32_t kMax3dsTrackKeys = 100000;
+constexpr int kMax3dsChunkDepth = 16;
+
 // True when the bytes are a .3DS file that lib3ds can read safely. On false, *reason (if not
 // null) says what is wrong and where (byte offsets), for tests and tools.
 bool check3dsBytes(const std::uint8_t* data, std::size_t size, std::string* reason);

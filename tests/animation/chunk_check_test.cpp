@@ -6,6 +6,8 @@
 #include <lib3ds/light.h>
 #include <lib3ds/material.h>
 #include <lib3ds/mesh.h>
+#include <lib3ds/node.h>
+#include <lib3ds/tracks.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -279,6 +281,160 @@ TEST(ChunkCheck, RejectsMeshesThatIndexPastTheirArrays) {
         c.change(b);
         std::string reason;
         EXPECT_EQ(check(b, &reason), !c.rejected) << reason;
+        EXPECT_NE(reason.find(c.reason), std::string::npos) << reason;
+    }
+}
+
+// A one-node file, written by lib3ds, whose `kind` track loops over keys at `frames`.
+enum class TrackKind { Position, Rotation, Scale, Fov, Hide };
+
+Bytes loopingTrackFile(TrackKind kind, const std::vector<int>& frames) {
+    Lib3dsFile* file = lib3ds_file_new();
+    file->frames = 100;
+    const bool camera = kind == TrackKind::Fov;
+    Lib3dsNode* node = camera ? lib3ds_node_new_camera() : lib3ds_node_new_object();
+    std::strcpy(node->name, "Hips");
+    node->node_id = 0;
+    node->parent_id = LIB3DS_NO_PARENT;
+    for (int frame : frames) {
+        switch (kind) {
+        case TrackKind::Position:
+        case TrackKind::Scale: {
+            Lib3dsLin3Key* key = lib3ds_lin3_key_new();
+            key->tcb.frame = frame;
+            lib3ds_lin3_track_insert(kind == TrackKind::Scale ? &node->data.object.scl_track
+                                                              : &node->data.object.pos_track,
+                                     key);
+            break;
+        }
+        case TrackKind::Rotation: {
+            Lib3dsQuatKey* key = lib3ds_quat_key_new();
+            key->tcb.frame = frame;
+            key->axis[2] = 1.0f;
+            lib3ds_quat_track_insert(&node->data.object.rot_track, key);
+            break;
+        }
+        case TrackKind::Fov: {
+            Lib3dsLin1Key* key = lib3ds_lin1_key_new();
+            key->tcb.frame = frame;
+            lib3ds_lin1_track_insert(&node->data.camera.fov_track, key);
+            break;
+        }
+        case TrackKind::Hide: {
+            Lib3dsBoolKey* key = lib3ds_bool_key_new();
+            key->tcb.frame = frame;
+            lib3ds_bool_track_insert(&node->data.object.hide_track, key);
+            break;
+        }
+        }
+    }
+    node->data.object.pos_track.flags |= LIB3DS_REPEAT;
+    node->data.object.rot_track.flags |= LIB3DS_REPEAT;
+    node->data.object.scl_track.flags |= LIB3DS_REPEAT;
+    node->data.object.hide_track.flags |= LIB3DS_REPEAT;
+    if (camera)
+        node->data.camera.fov_track.flags |= LIB3DS_REPEAT;
+    lib3ds_file_insert_node(file, node);
+    const std::string path = makeScratchTree("looping") + "/models/moves/loop.3DS";
+    const bool saved = lib3ds_file_save(file, path.c_str()) != 0;
+    lib3ds_file_free(file);
+    EXPECT_TRUE(saved);
+    const std::string text = readFile(path);
+    return Bytes(text.begin(), text.end());
+}
+
+// A looping track past its last key makes lib3ds compute the frame within the loop in float
+// arithmetic and follow a null pointer when the result misses every key interval. The check
+// must refuse exactly the frames where that can happen (within its bound of 2^24) on every
+// kind of track with that arithmetic, and only those: each file is also evaluated by lib3ds
+// itself, bypassing the check, at whole frames up to far past the keys.
+TEST(ChunkCheck, RefusesLoopingTracksWhoseFramesLib3dsCannotWrap) {
+    constexpr int kExact = 1 << 24;
+    struct Case {
+        std::vector<int> frames;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {{-3, 0}, true},          {{-1000001, 0}, true},    {{-kExact, 0}, true},
+        {{0, kExact}, true},      {{5, 17, 90}, true},      {{-kExact - 1, 0}, false},
+        {{-100000001, 0}, false}, {{0, kExact + 1}, false}, {{7, 7}, false},
+    };
+    const float probes[] = {0.0f,        1.0f,        99.0f,        16777216.0f,
+                            16777218.0f, 33554432.0f, 100000000.0f, 2147483648.0f};
+    for (TrackKind kind : {TrackKind::Position, TrackKind::Rotation, TrackKind::Scale,
+                           TrackKind::Fov, TrackKind::Hide}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE("track kind " + std::to_string(static_cast<int>(kind)) + ", keys from " +
+                         std::to_string(c.frames.front()) + " to " +
+                         std::to_string(c.frames.back()));
+            const Bytes b = loopingTrackFile(kind, c.frames);
+            std::string reason;
+            // Hide tracks have no repeat arithmetic and pass with any frames.
+            const bool expected = c.accepted || kind == TrackKind::Hide;
+            EXPECT_EQ(check(b, &reason), expected) << reason;
+            if (!expected) {
+                EXPECT_NE(reason.find("looping track"), std::string::npos) << reason;
+            }
+            const std::string path = makeScratchTree("looping-eval") + "/loop.3DS";
+            ASSERT_TRUE(writeFile(path, std::string(b.begin(), b.end())));
+            const ChildResult r = runInChild([&] {
+                Lib3dsFile* file = lib3ds_file_load(path.c_str());
+                if (!file)
+                    std::_Exit(3);
+                for (float t : probes)
+                    lib3ds_file_eval(file, t);
+                std::_Exit(0);
+            });
+            // Every accepted file survives; the refused ones of these cases all crash lib3ds.
+            EXPECT_EQ(r.exited && r.status == 0, expected) << "signal " << r.signal;
+        }
+    }
+}
+
+// A rig of `count` nodes in one chain (each the parent of the next), or all children of the
+// first node when `chain` is false: node headers and ids only, as lib3ds reads them.
+Bytes rigOfNodes(int count, bool chain) {
+    Bytes nodes;
+    auto chunk = [](std::uint16_t id, const Bytes& payload) {
+        Bytes b(6);
+        put16(b, 0, id);
+        put32(b, 2, static_cast<std::uint32_t>(payload.size() + 6));
+        b.insert(b.end(), payload.begin(), payload.end());
+        return b;
+    };
+    for (int i = 0; i < count; ++i) {
+        Bytes id(2), header = {'n', 0, 0, 0, 0, 0, 0, 0};
+        put16(id, 0, static_cast<std::uint16_t>(i));
+        const int parent = i == 0 ? 0xFFFF : (chain ? i - 1 : 0);
+        put16(header, 6, static_cast<std::uint16_t>(parent));
+        Bytes body = chunk(0xB030, id);
+        const Bytes hdr = chunk(0xB010, header);
+        body.insert(body.end(), hdr.begin(), hdr.end());
+        const Bytes node = chunk(0xB002, body);
+        nodes.insert(nodes.end(), node.begin(), node.end());
+    }
+    return chunk(0x4D4D, chunk(0xB000, nodes));
+}
+
+// Rigs past the limits are refused, in time linear in their size (a 60,000-node chain took
+// the tree walk minutes when it was quadratic); rigs at the limits pass.
+TEST(ChunkCheck, RefusesRigsPastTheLimits) {
+    struct Case {
+        int nodes;
+        bool chain;
+        const char* reason; // empty: accepted
+    };
+    const Case cases[] = {
+        {kMax3dsNodeDepth, true, ""},
+        {kMax3dsNodeDepth + 1, true, "deeper than"},
+        {60000, true, "keyframer nodes"},
+        {static_cast<int>(kMax3dsNodes), false, ""},
+        {static_cast<int>(kMax3dsNodes) + 1, false, "more than"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.nodes) + (c.chain ? " nodes in a chain" : " nodes"));
+        std::string reason;
+        EXPECT_EQ(check(rigOfNodes(c.nodes, c.chain), &reason), *c.reason == 0) << reason;
         EXPECT_NE(reason.find(c.reason), std::string::npos) << reason;
     }
 }

@@ -12,6 +12,7 @@
 
 #include "camera/camera.h"
 #include "platform/fatal.h"
+#include "platform/input_file.h"
 
 // The path file is read as a token stream, not as ASE structure:
 //
@@ -43,7 +44,7 @@ class TokenReader {
     bool skipBraces(int count) {
         int seen = 0;
         while (seen < count) {
-            const int ch = std::getc(file_);
+            const int ch = get();
             if (ch == EOF)
                 return false;
             if (ch == '{')
@@ -55,14 +56,14 @@ class TokenReader {
     // The next white-space separated token; false at the end of the file.
     bool next(std::string* token) {
         token->clear();
-        int ch = std::getc(file_);
+        int ch = get();
         while (ch != EOF && isSpace(ch))
-            ch = std::getc(file_);
+            ch = get();
         while (ch != EOF && !isSpace(ch)) {
             if (token->size() == kMaxWord)
                 failPath(path_, "a word is longer than 99 characters");
             token->push_back(static_cast<char>(ch));
-            ch = std::getc(file_);
+            ch = get();
         }
         checkReadError();
         return !token->empty();
@@ -74,12 +75,21 @@ class TokenReader {
     }
 
   private:
+    // The next character; a file that keeps growing past the bound is refused.
+    int get() {
+        const int ch = std::getc(file_);
+        if (ch != EOF && ++read_ > platform::kMaxPathBytes)
+            failPath(path_, "longer than " + std::to_string(platform::kMaxPathBytes) + " bytes");
+        return ch;
+    }
+
     static bool isSpace(int ch) {
         return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\r' || ch == '\v' || ch == '\f';
     }
 
     std::FILE* file_;
     const char* path_;
+    std::size_t read_ = 0;
 };
 
 bool isDigit(char ch) {
@@ -141,9 +151,11 @@ void CameraPath::release() {
 void CameraPath::load(const char* path) {
     // Closed on every way out, also when a refusal unwinds through a fatal handler that
     // throws instead of ending the process.
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path, "r"), &std::fclose);
+    std::string reason;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
+        platform::openInputFile(path, platform::kMaxPathBytes, &reason), &std::fclose);
     if (!file)
-        failPath(path, std::strerror(errno));
+        failPath(path, reason);
     TokenReader reader(file.get(), path);
 
     if (!reader.skipBraces(4)) {

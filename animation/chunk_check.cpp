@@ -2,11 +2,16 @@
 #include "animation/chunk_check.h"
 
 #include <lib3ds/chunk.h>
+#include <lib3ds/file.h>
+#include <lib3ds/io.h>
 #include <lib3ds/node.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
+
+#include "platform/input_file.h"
 
 // A .3DS file is a tree of chunks, little-endian:
 //
@@ -554,24 +559,91 @@ bool check3dsBytes(const std::uint8_t* data, std::size_t size, std::string* reas
     return ok;
 }
 
+namespace {
+
+// The bytes of a .3DS file read once through the regular-file gate.
+bool readBytes(const std::string& path, std::string* bytes, std::string* reason) {
+    std::string why;
+    std::FILE* file = platform::openInputFile(path.c_str(), platform::kMax3dsBytes, &why);
+    bool ok = file != nullptr;
+    if (file) {
+        ok = platform::readInputFile(file, platform::kMax3dsBytes, bytes, &why);
+        std::fclose(file);
+    }
+    if (!ok && reason)
+        *reason = "cannot read the file: " + why;
+    return ok;
+}
+
+// lib3ds reading from memory, with the semantics of its own stdio callbacks (seek returns 0
+// on success, error reports a failed read).
+struct MemoryStream {
+    const std::string* bytes;
+    std::size_t at;
+    bool failed;
+};
+
+Lib3dsBool memoryError(void* self) {
+    return static_cast<MemoryStream*>(self)->failed ? LIB3DS_TRUE : LIB3DS_FALSE;
+}
+
+long memorySeek(void* self, long offset, Lib3dsIoSeek origin) {
+    auto* s = static_cast<MemoryStream*>(self);
+    const long base = origin == LIB3DS_SEEK_SET   ? 0
+                      : origin == LIB3DS_SEEK_CUR ? static_cast<long>(s->at)
+                                                  : static_cast<long>(s->bytes->size());
+    if (offset < -base || base + offset > static_cast<long>(s->bytes->size()))
+        return -1;
+    s->at = static_cast<std::size_t>(base + offset);
+    return 0;
+}
+
+long memoryTell(void* self) {
+    return static_cast<long>(static_cast<MemoryStream*>(self)->at);
+}
+
+std::size_t memoryRead(void* self, void* buffer, std::size_t size) {
+    auto* s = static_cast<MemoryStream*>(self);
+    const std::size_t n = std::min(size, s->bytes->size() - s->at);
+    std::memcpy(buffer, s->bytes->data() + s->at, n);
+    s->at += n;
+    if (n < size)
+        s->failed = true;
+    return n;
+}
+
+std::size_t memoryWrite(void*, const void*, std::size_t) {
+    return 0;
+}
+
+} // namespace
+
 bool check3dsFile(const std::string& path, std::string* reason) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) {
+    std::string bytes;
+    return readBytes(path, &bytes, reason) &&
+           check3dsBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), reason);
+}
+
+Lib3dsFile* load3dsFile(const std::string& path, std::string* reason) {
+    std::string bytes;
+    if (!readBytes(path, &bytes, reason) ||
+        !check3dsBytes(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), reason))
+        return nullptr;
+    MemoryStream stream{&bytes, 0, false};
+    Lib3dsIo* io =
+        lib3ds_io_new(&stream, memoryError, memorySeek, memoryTell, memoryRead, memoryWrite);
+    if (!io) {
         if (reason)
-            *reason = "cannot open the file";
-        return false;
+            *reason = "out of memory";
+        return nullptr;
     }
-    std::vector<std::uint8_t> bytes;
-    std::uint8_t buffer[1 << 16];
-    std::size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.insert(bytes.end(), buffer, buffer + got);
-    const bool readError = std::ferror(file) != 0;
-    std::fclose(file);
-    if (readError) {
-        if (reason)
-            *reason = "read error";
-        return false;
+    Lib3dsFile* file = lib3ds_file_new();
+    if (file && !lib3ds_file_read(file, io)) {
+        lib3ds_file_free(file);
+        file = nullptr;
     }
-    return check3dsBytes(bytes.data(), bytes.size(), reason);
+    lib3ds_io_free(io);
+    if (!file && reason)
+        *reason = "lib3ds refused the file";
+    return file;
 }

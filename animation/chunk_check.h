@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <string>
 
+#include <lib3ds/types.h>
+
 // Limits, far above any real rig: keyframer nodes in a file, levels of the node tree, keys
 // in one track, and chunks nested in one another.
 constexpr std::size_t kMax3dsNodes = 4096;
@@ -22,5 +24,10 @@ constexpr int kMax3dsChunkDepth = 16;
 // null) says what is wrong and where (byte offsets), for tests and tools.
 bool check3dsBytes(const std::uint8_t* data, std::size_t size, std::string* reason);
 
-// The same for a file; an unreadable file is not safe either.
+// The same for a file, read through the regular-file gate (platform/input_file.h): a file
+// that is not a regular file, or is larger than platform::kMax3dsBytes, is not safe either.
 bool check3dsFile(const std::string& path, std::string* reason);
+
+// Reads the file once, checks the bytes and hands the same bytes to lib3ds, so what lib3ds
+// reads is what was checked. Null (with *reason, if not null) when the file is refused.
+Lib3dsFile* load3dsFile(const std::string& path, std::string* reason);

@@ -44,9 +44,8 @@ void Motion::load(const std::string& filePath) {
         file = nullptr;
     }
     // lib3ds hangs, crashes or reports success on malformed input, so it only ever sees
-    // files that passed the chunk check.
-    if (check3dsFile(filePath, nullptr))
-        file = lib3ds_file_load(filePath.c_str());
+    // bytes that passed the chunk check.
+    file = load3dsFile(filePath, nullptr);
     if (!file) {
         std::fprintf(stderr, "Unable to open 3ds file %s\n", filePath.c_str());
         platform::fatalExit(1);

@@ -7,11 +7,12 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
+#include <sstream>
 #include <string_view>
 
 #include "platform/fatal.h"
+#include "platform/input_file.h"
 
 namespace {
 
@@ -123,9 +124,28 @@ long toIndex(const char* text) {
     return std::strtol(text, nullptr, 10);
 }
 
-[[noreturn]] void failOpen(const std::string& path) {
-    std::cerr << "Unable to open obj-file " << '"' << path << '"' << "." << '\n';
+// A missing file gets the plain line; anything else that keeps the file from being read
+// (a directory, a FIFO, a device, a file past the size bound) says what it is.
+[[noreturn]] void failOpen(const std::string& path, const std::string& reason) {
+    std::cerr << "Unable to open obj-file " << '"' << path << '"';
+    if (reason != "not found")
+        std::cerr << ": " << reason;
+    std::cerr << "." << '\n';
     platform::fatalExit(1);
+}
+
+// The whole file, read through the regular-file gate, as a stream of lines.
+std::istringstream openLines(const std::string& path) {
+    std::string reason;
+    std::FILE* file = platform::openInputFile(path.c_str(), platform::kMaxObjBytes, &reason);
+    if (!file)
+        failOpen(path, reason);
+    std::string bytes;
+    const bool read = platform::readInputFile(file, platform::kMaxObjBytes, &bytes, &reason);
+    std::fclose(file);
+    if (!read)
+        failOpen(path, reason);
+    return std::istringstream(std::move(bytes));
 }
 
 [[noreturn]] void failLine(const std::string& path, long lineNumber, const std::string& reason) {
@@ -196,9 +216,7 @@ Mesh ObjReader::getMesh() const {
 }
 
 void ObjReader::parse() {
-    std::ifstream in(*path);
-    if (!in)
-        failOpen(*path);
+    std::istringstream in = openLines(*path);
 
     // Pass 1: count the lines of each kind and size the arrays exactly.
     Mesh& m = *mesh;
@@ -227,11 +245,7 @@ void ObjReader::parse() {
     m.vertices = m.vertexCount ? new float[std::size_t(m.vertexCount) * 3]() : nullptr;
 
     // Rewind by opening the file again.
-    in.close();
-    in.clear();
-    in.open(*path);
-    if (!in)
-        failOpen(*path);
+    in = openLines(*path);
 
     // Pass 2: fill. The write positions are checked against the counts so that a file changed
     // between the passes cannot write past an array.

@@ -9,8 +9,10 @@
 #include <cstring>
 #include <iostream>
 #include <new>
+#include <string>
 
 #include "platform/fatal.h"
+#include "platform/input_file.h"
 
 namespace {
 
@@ -150,7 +152,8 @@ DecodeResult decodePng(std::FILE* file, int32_t* width, int32_t* height, unsigne
 } // namespace
 
 unsigned char* loadPng(const char* path, int32_t& width, int32_t& height) {
-    std::FILE* file = std::fopen(path, "rb");
+    std::string reason; // the one line of Texture::load says enough
+    std::FILE* file = platform::openInputFile(path, platform::kMaxPngBytes, &reason);
     if (!file)
         return nullptr;
     unsigned char* pixels = nullptr;

@@ -20,6 +20,7 @@
 #include "platform/fatal.h"
 #include "rig_fixture.h"
 #include "support/child.h"
+#include "support/hand_made_3ds.h"
 #include "support/paths.h"
 
 namespace {
@@ -391,31 +392,6 @@ TEST(ChunkCheck, RefusesLoopingTracksWhoseFramesLib3dsCannotWrap) {
     }
 }
 
-// A rig of `count` nodes in one chain (each the parent of the next), or all children of the
-// first node when `chain` is false: node headers and ids only, as lib3ds reads them.
-Bytes rigOfNodes(int count, bool chain) {
-    Bytes nodes;
-    auto chunk = [](std::uint16_t id, const Bytes& payload) {
-        Bytes b(6);
-        put16(b, 0, id);
-        put32(b, 2, static_cast<std::uint32_t>(payload.size() + 6));
-        b.insert(b.end(), payload.begin(), payload.end());
-        return b;
-    };
-    for (int i = 0; i < count; ++i) {
-        Bytes id(2), header = {'n', 0, 0, 0, 0, 0, 0, 0};
-        put16(id, 0, static_cast<std::uint16_t>(i));
-        const int parent = i == 0 ? 0xFFFF : (chain ? i - 1 : 0);
-        put16(header, 6, static_cast<std::uint16_t>(parent));
-        Bytes body = chunk(0xB030, id);
-        const Bytes hdr = chunk(0xB010, header);
-        body.insert(body.end(), hdr.begin(), hdr.end());
-        const Bytes node = chunk(0xB002, body);
-        nodes.insert(nodes.end(), node.begin(), node.end());
-    }
-    return chunk(0x4D4D, chunk(0xB000, nodes));
-}
-
 // Rigs past the limits are refused, in time linear in their size (a 60,000-node chain took
 // the tree walk minutes when it was quadratic); rigs at the limits pass.
 TEST(ChunkCheck, RefusesRigsPastTheLimits) {
@@ -434,7 +410,8 @@ TEST(ChunkCheck, RefusesRigsPastTheLimits) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.nodes) + (c.chain ? " nodes in a chain" : " nodes"));
         std::string reason;
-        EXPECT_EQ(check(rigOfNodes(c.nodes, c.chain), &reason), *c.reason == 0) << reason;
+        const std::string rig = nodeTree3ds(c.nodes, c.chain);
+        EXPECT_EQ(check(Bytes(rig.begin(), rig.end()), &reason), *c.reason == 0) << reason;
         EXPECT_NE(reason.find(c.reason), std::string::npos) << reason;
     }
 }

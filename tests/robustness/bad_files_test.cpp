@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <dirent.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -23,6 +24,7 @@
 #include "assets/texture.h"
 #include "platform/fatal.h"
 #include "support/child.h"
+#include "support/hand_made_3ds.h"
 #include "support/paths.h"
 
 // LeakSanitizer's on-demand check, present only in the sanitizer build.
@@ -34,11 +36,24 @@ namespace fs = std::filesystem;
 
 enum class Loader { Obj, Png, Path, Motion };
 
+// Rows whose file the test makes when it runs (in a scratch folder, under the row's name):
+// what cannot be kept in git, and what is too large to keep.
+enum class Made {
+    Stored,
+    SymlinkToDevZero,
+    FifoWithoutWriter,
+    Directory,
+    NodeChain60000,
+    NodeChain65,
+    LoopingTrackPastFloatFrames
+};
+
 struct BadFile {
-    const char* name; // under tests/bad_files/
+    const char* name; // under tests/bad_files/, or the scratch folder for a made file
     Loader loader;
-    int line;          // OBJ: the line the message names
+    int line;          // OBJ: the line the message names; -1: the "Unable to open" line
     const char* cause; // OBJ and path: part of the message's reason; .3DS: of the check's
+    Made made = Made::Stored;
 };
 
 // The folder's name says what is wrong with each file; the cause is how the loader says it.
@@ -114,10 +129,36 @@ const BadFile kBadFiles[] = {
     {"3ds/shorter_than_a_chunk_header.3ds", Loader::Motion, 0, "shorter than a chunk header"},
     {"3ds/stray_bytes_after_last_chunk.3ds", Loader::Motion, 0, "stray bytes"},
     {"3ds/track_header_too_short.3ds", Loader::Motion, 0, "track header too short"},
-    {"3ds/track_key_count_huge.3ds", Loader::Motion, 0, "fewer keys than its count"},
+    {"3ds/track_key_count_huge.3ds", Loader::Motion, 0, "keys (at most 100000)"},
     {"3ds/track_with_more_keys_than_data.3ds", Loader::Motion, 0, "fewer keys than its count"},
     {"3ds/two_nodes_are_each_others_parent.3ds", Loader::Motion, 0, "its own ancestor"},
     {"3ds/two_nodes_share_an_id.3ds", Loader::Motion, 0, "share the id 3"},
+
+    // Something other than a regular file in place of each kind of asset: the open must not
+    // block on a FIFO without a writer, nor the read go on without end on /dev/zero.
+    {"made/zero.obj", Loader::Obj, -1, "a character device, not a regular file",
+     Made::SymlinkToDevZero},
+    {"made/fifo.obj", Loader::Obj, -1, "a FIFO, not a regular file", Made::FifoWithoutWriter},
+    {"made/directory.obj", Loader::Obj, -1, "a directory, not a regular file", Made::Directory},
+    {"made/zero.png", Loader::Png, 0, "", Made::SymlinkToDevZero},
+    {"made/fifo.png", Loader::Png, 0, "", Made::FifoWithoutWriter},
+    {"made/directory.png", Loader::Png, 0, "", Made::Directory},
+    {"made/zero.ASE", Loader::Path, 0, "a character device, not a regular file",
+     Made::SymlinkToDevZero},
+    {"made/fifo.ASE", Loader::Path, 0, "a FIFO, not a regular file", Made::FifoWithoutWriter},
+    {"made/directory.ASE", Loader::Path, 0, "a directory, not a regular file", Made::Directory},
+    {"made/zero.3ds", Loader::Motion, 0, "a character device, not a regular file",
+     Made::SymlinkToDevZero},
+    {"made/fifo.3ds", Loader::Motion, 0, "a FIFO, not a regular file", Made::FifoWithoutWriter},
+    {"made/directory.3ds", Loader::Motion, 0, "a directory, not a regular file", Made::Directory},
+    // lib3ds links and evaluates nodes recursively: a 60,000-node chain (5 MB) exhausted its
+    // stack after minutes of a quadratic tree walk.
+    {"made/node_chain_60000.3ds", Loader::Motion, 0, "more than 4096 keyframer nodes",
+     Made::NodeChain60000},
+    {"made/node_chain_65.3ds", Loader::Motion, 0, "nested deeper than 64", Made::NodeChain65},
+    // lib3ds follows a null key when it wraps frame 0 into this loop in float arithmetic.
+    {"made/looping_track_keys_at_minus_100000001_and_0.3ds", Loader::Motion, 0,
+     "a looping track with keys from frame -100000001 to 0", Made::LoopingTrackPastFloatFrames},
 };
 
 void PrintTo(const BadFile& bad, std::ostream* os) {
@@ -126,6 +167,39 @@ void PrintTo(const BadFile& bad, std::ostream* os) {
 
 std::string badFilesDir() {
     return sourceDir() + "/tests/bad_files";
+}
+
+// The file of a row: the kept one, or one made now in a fresh scratch folder.
+std::string fileOf(const BadFile& bad) {
+    if (bad.made == Made::Stored)
+        return badFilesDir() + "/" + bad.name;
+    const std::string path = makeScratchTree("made-bad-file") + "/" + bad.name;
+    fs::create_directories(fs::path(path).parent_path());
+    bool made = true;
+    switch (bad.made) {
+    case Made::Stored:
+        break;
+    case Made::SymlinkToDevZero:
+        made = symlink("/dev/zero", path.c_str()) == 0;
+        break;
+    case Made::FifoWithoutWriter:
+        made = mkfifo(path.c_str(), 0600) == 0;
+        break;
+    case Made::Directory:
+        made = mkdir(path.c_str(), 0700) == 0;
+        break;
+    case Made::NodeChain60000:
+        made = writeFile(path, nodeTree3ds(60000, true));
+        break;
+    case Made::NodeChain65:
+        made = writeFile(path, nodeTree3ds(65, true));
+        break;
+    case Made::LoopingTrackPastFloatFrames:
+        made = writeFile(path, loopingTrack3ds(-100000001, 0));
+        break;
+    }
+    EXPECT_TRUE(made) << path;
+    return path;
 }
 
 // Calls the loader the way the demo does at start-up. Returns only if the file was accepted.
@@ -198,8 +272,9 @@ void loadThroughThrowingSeam(Loader loader, const std::string& path) {
 void expectLoaderMessage(const BadFile& bad, const std::string& path, const ChildResult& r) {
     switch (bad.loader) {
     case Loader::Obj: {
-        const std::string prefix =
-            "Invalid obj-file \"" + path + "\", line " + std::to_string(bad.line) + ": ";
+        const std::string prefix = bad.line < 0 ? "Unable to open obj-file \"" + path + "\": "
+                                                : "Invalid obj-file \"" + path + "\", line " +
+                                                      std::to_string(bad.line) + ": ";
         EXPECT_EQ(r.err.rfind(prefix, 0), 0u) << r.err;
         EXPECT_NE(r.err.find(bad.cause), std::string::npos) << r.err;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
@@ -231,8 +306,8 @@ class BadFiles : public ::testing::TestWithParam<BadFile> {};
 
 TEST_P(BadFiles, RefusedWithTheLoadersLineAndStatus1) {
     const BadFile& bad = GetParam();
-    const std::string path = badFilesDir() + "/" + bad.name;
-    ASSERT_TRUE(fs::is_regular_file(path)) << path;
+    const std::string path = fileOf(bad);
+    ASSERT_TRUE(bad.made != Made::Stored || fs::is_regular_file(path)) << path;
     const ChildResult r = runInChild([&] { load(bad.loader, path); });
     ASSERT_FALSE(r.timedOut) << "the loader hangs on " << bad.name;
     ASSERT_TRUE(r.exited) << "the loader died of signal " << r.signal << "\n" << r.err;
@@ -242,7 +317,7 @@ TEST_P(BadFiles, RefusedWithTheLoadersLineAndStatus1) {
 
 TEST_P(BadFiles, RefusedThroughAThrowingFatalHandlerReleasingEverything) {
     const BadFile& bad = GetParam();
-    const std::string path = badFilesDir() + "/" + bad.name;
+    const std::string path = fileOf(bad);
     const ChildResult r = runInChild([&] { loadThroughThrowingSeam(bad.loader, path); });
     ASSERT_FALSE(r.timedOut) << "the loader hangs on " << bad.name;
     ASSERT_TRUE(r.exited) << "the loader died of signal " << r.signal << "\n" << r.err;
@@ -273,7 +348,7 @@ class Bad3dsFiles : public ::testing::TestWithParam<BadFile> {};
 TEST_P(Bad3dsFiles, TheChunkCheckNamesTheFault) {
     const BadFile& bad = GetParam();
     std::string reason;
-    EXPECT_FALSE(check3dsFile(badFilesDir() + "/" + bad.name, &reason));
+    EXPECT_FALSE(check3dsFile(fileOf(bad), &reason));
     EXPECT_NE(reason.find(bad.cause), std::string::npos) << reason;
 }
 
@@ -285,8 +360,11 @@ TEST(BadFilesFolder, HoldsExactlyTheFilesOfTheTable) {
     for (const auto& entry : fs::recursive_directory_iterator(badFilesDir()))
         if (entry.is_regular_file())
             onDisk.insert(fs::relative(entry.path(), badFilesDir()).string());
-    for (const BadFile& bad : kBadFiles)
+    for (const BadFile& bad : kBadFiles) {
+        if (bad.made != Made::Stored)
+            continue;
         EXPECT_TRUE(inTable.insert(bad.name).second) << "two rows for " << bad.name;
+    }
     EXPECT_EQ(onDisk, inTable);
 }
 

@@ -1,0 +1,53 @@
+// Small .3DS files made byte by byte.
+#include "support/hand_made_3ds.h"
+
+#include <cstdint>
+
+namespace {
+
+void put(std::string& b, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        b.push_back(static_cast<char>(value >> (8 * i)));
+}
+
+std::string chunk(std::uint16_t id, const std::string& payload) {
+    std::string b;
+    put(b, id, 2);
+    put(b, static_cast<std::uint32_t>(payload.size() + 6), 4);
+    return b + payload;
+}
+
+std::string node(int id, int parent, const std::string& tracks) {
+    std::string nodeId, header("n", 2); // the name "n" and its NUL
+    put(nodeId, static_cast<std::uint32_t>(id), 2);
+    put(header, 0, 4); // flags
+    put(header, static_cast<std::uint32_t>(parent), 2);
+    return chunk(0xB002, chunk(0xB030, nodeId) + chunk(0xB010, header) + tracks);
+}
+
+std::string file(const std::string& nodes) {
+    return chunk(0x4D4D, chunk(0xB000, nodes));
+}
+
+} // namespace
+
+std::string nodeTree3ds(int count, bool chain) {
+    std::string nodes;
+    for (int i = 0; i < count; ++i)
+        nodes += node(i, i == 0 ? 0xFFFF : (chain ? i - 1 : 0), "");
+    return file(nodes);
+}
+
+std::string loopingTrack3ds(int first, int last) {
+    std::string track;
+    put(track, 1, 2); // flags: repeat
+    put(track, 0, 4);
+    put(track, 0, 4);
+    put(track, 2, 4); // keys
+    for (int frame : {first, last}) {
+        put(track, static_cast<std::uint32_t>(frame), 4);
+        put(track, 0, 2);  // no tension, continuity, bias or ease
+        put(track, 0, 12); // x y z
+    }
+    return file(node(0, 0xFFFF, chunk(0xB020, track)));
+}

@@ -36,6 +36,12 @@ constexpr std::size_t kMaxWord = 99;
     platform::fatalExit(1);
 }
 
+// A token as the error line shows it: escaped and cut (the file's bytes never reach the
+// terminal raw).
+std::string shown(const std::string& token) {
+    return platform::printableToken(token);
+}
+
 class TokenReader {
   public:
     TokenReader(std::FILE* file, const char* path) : file_(file), path_(path) {}
@@ -169,13 +175,13 @@ void CameraPath::load(const char* path) {
     if (!reader.next(&token))
         failPath(path, "the file ends before the knot count");
     if (!isInteger(token))
-        failPath(path, "the knot count '" + token + "' is not a decimal integer");
+        failPath(path, "the knot count '" + shown(token) + "' is not a decimal integer");
     errno = 0;
     const long count = std::strtol(token.c_str(), nullptr, 10);
     if (count < 1)
-        failPath(path, "the knot count " + token + " is below 1");
+        failPath(path, "the knot count " + shown(token) + " is below 1");
     if (errno == ERANGE || count > 1000000000L)
-        failPath(path, "the knot count " + token + " is out of range");
+        failPath(path, "the knot count " + shown(token) + " is out of range");
 
     // The records are gathered first, so a count larger than the file cannot make a huge
     // allocation before the shortage shows.
@@ -188,12 +194,12 @@ void CameraPath::load(const char* path) {
         if (!reader.next(&token))
             failPath(path, where + "the file ends inside the record");
         if (!isInteger(token))
-            failPath(path, where + "the index '" + token + "' is not a decimal integer");
+            failPath(path, where + "the index '" + shown(token) + "' is not a decimal integer");
         for (int axis = 0; axis < 3; ++axis) {
             if (!reader.next(&token))
                 failPath(path, where + "the file ends inside the record");
             if (!isDecimalFloat(token))
-                failPath(path, where + "'" + token + "' is not a number");
+                failPath(path, where + "'" + shown(token) + "' is not a number");
             knots.push_back(std::strtof(token.c_str(), nullptr));
         }
     }

@@ -166,7 +166,8 @@ std::string readReference(std::string_view token, const Counts& counts, Face& fa
     const std::size_t second = first == std::string_view::npos ? first : token.find('/', first + 1);
     if (first == 0 || second == std::string_view::npos || second == first + 1 ||
         second + 1 == token.size() || token.find('/', second + 1) != std::string_view::npos)
-        return "vertex reference \"" + std::string(token) + "\" is not in the form p/t/n";
+        return "vertex reference \"" + platform::printableToken(token) +
+               "\" is not in the form p/t/n";
 
     struct Part {
         const char* text;
@@ -183,7 +184,7 @@ std::string readReference(std::string_view token, const Counts& counts, Face& fa
         const long index = toIndex(part.text);
         if (index < 1 || index > part.count)
             return std::string(part.kind) + " index " + std::to_string(index) + " in \"" +
-                   std::string(token) + "\" is out of range (the file has " +
+                   platform::printableToken(token) + "\" is out of range (the file has " +
                    std::to_string(part.count) + " " + part.kind + (part.count == 1 ? "" : "s") +
                    ")";
         *part.out = static_cast<int32_t>(index - 1);

@@ -85,4 +85,22 @@ bool readInputFile(std::FILE* file, std::size_t maxBytes, std::string* bytes,
     return true;
 }
 
+std::string printableToken(std::string_view text, std::size_t maxChars) {
+    static const char kHex[] = "0123456789abcdef";
+    std::string shown;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (i == maxChars)
+            return shown + "...";
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c < 0x7F && c != '\\') {
+            shown.push_back(static_cast<char>(c));
+        } else {
+            shown += "\\x";
+            shown.push_back(kHex[c >> 4]);
+            shown.push_back(kHex[c & 15]);
+        }
+    }
+    return shown;
+}
+
 } // namespace platform

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -25,5 +26,10 @@ std::FILE* openInputFile(const char* path, std::size_t maxBytes, std::string* re
 // `maxBytes` arrive (a file that grows while it is read). False with *reason on failure.
 bool readInputFile(std::FILE* file, std::size_t maxBytes, std::string* bytes,
                    std::string* reason);
+
+// A piece of a file's text as it may appear in an error line: printable ASCII as it is,
+// every other byte (control characters, escape sequences, UTF-8) and the backslash written
+// as \xHH, cut after `maxChars` characters of the text with "..." appended.
+std::string printableToken(std::string_view text, std::size_t maxChars = 32);
 
 } // namespace platform

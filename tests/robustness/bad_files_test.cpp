@@ -45,7 +45,8 @@ enum class Made {
     Directory,
     NodeChain60000,
     NodeChain65,
-    LoopingTrackPastFloatFrames
+    LoopingTrackPastFloatFrames,
+    PathTokenWithControlBytes
 };
 
 struct BadFile {
@@ -159,6 +160,10 @@ const BadFile kBadFiles[] = {
     // lib3ds follows a null key when it wraps frame 0 into this loop in float arithmetic.
     {"made/looping_track_keys_at_minus_100000001_and_0.3ds", Loader::Motion, 0,
      "a looping track with keys from frame -100000001 to 0", Made::LoopingTrackPastFloatFrames},
+    // The error line shows the token escaped and cut, never the raw bytes.
+    {"made/knot_count_with_escape_sequences.ASE", Loader::Path, 0,
+     "the knot count '\\x1b[2J\\x1b]0;owned\\x07\\x9b\\xffAAAAAAAAAAAAAAAA...' is not",
+     Made::PathTokenWithControlBytes},
 };
 
 void PrintTo(const BadFile& bad, std::ostream* os) {
@@ -196,6 +201,10 @@ std::string fileOf(const BadFile& bad) {
         break;
     case Made::LoopingTrackPastFloatFrames:
         made = writeFile(path, loopingTrack3ds(-100000001, 0));
+        break;
+    case Made::PathTokenWithControlBytes:
+        made = writeFile(path, "{{{{ *MESH_NUMVERTEX \x1b[2J\x1b]0;owned\x07\x9b\xff" +
+                                   std::string(60, 'A') + "\n");
         break;
     }
     EXPECT_TRUE(made) << path;

@@ -4,9 +4,40 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <alsa/asoundlib.h>
+#include <dlfcn.h>
+#include <mpg123.h>
 #include <sys/stat.h>
 
 #include <cerrno>
+
+// A failure is reported by the audio layer's own code and the one line of its caller; the
+// libraries underneath would otherwise add theirs on standard error. SDL_mixer decodes MP3
+// with libmpg123, which prints a note for every bad header it skips unless its handle is
+// told to be quiet, and SDL_mixer makes those handles itself. This definition stands in for
+// libmpg123's (SDL_mixer's reference binds to the program's own first) and hands every new
+// handle back quiet.
+extern "C" mpg123_handle* mpg123_new(const char* decoder, int* error) {
+    using New = mpg123_handle* (*)(const char*, int*);
+    static const New libraryNew = reinterpret_cast<New>(dlsym(RTLD_NEXT, "mpg123_new"));
+    if (!libraryNew) {
+        if (error)
+            *error = MPG123_ERR;
+        return nullptr;
+    }
+    mpg123_handle* handle = libraryNew(decoder, error);
+    if (handle)
+        mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
+    return handle;
+}
+
+namespace {
+
+// ALSA prints its configuration errors (eight lines when there is no sound card) through
+// this handler; the layer reports the failure as AUDIO_ERR_OUTPUT_INIT instead.
+void ignoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+} // namespace
 
 namespace platform {
 
@@ -107,6 +138,7 @@ AudioResult audioSystemInit(AudioSystem* system, int maxChannels, unsigned flags
         return AUDIO_ERR_BUSY;
     // The program's own signals (Ctrl-C) stay with the program.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    snd_lib_error_set_handler(ignoreAlsaError);
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
         return AUDIO_ERR_OUTPUT_INIT;
     // Loads the MP3 decoder now rather than at the first stream; a missing decoder shows up

@@ -10,7 +10,7 @@ BUILD_DIR="${BUILD_DIR:-$ROOT/build}"
 PACKAGES=(
     build-essential cmake pkg-config
     freeglut3-dev libglu1-mesa-dev libegl-dev libgl1-mesa-dri libegl-mesa0
-    libpng-dev lib3ds-dev libsdl2-mixer-dev libmp3lame-dev
+    libpng-dev lib3ds-dev libsdl2-mixer-dev libmp3lame-dev libasound2-dev libmpg123-dev
     libgtest-dev libbenchmark-dev
     ffmpeg xvfb xdotool x11-utils xauth strace libxfixes-dev
 )

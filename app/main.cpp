@@ -1,12 +1,20 @@
 // Entry point: the window, start-up and GLUT's main loop.
 #include <GL/glut.h>
+#include <GL/freeglut_ext.h> // glutCloseFunc
 
 #include "app/clock.h"
 #include "app/frame.h"
 #include "app/startup.h"
 #include "app/startup_report.h"
+#include "platform/fatal.h"
 
 static void requestRedisplay() { glutPostRedisplay(); }
+
+// Closing the window through the window manager quits as the q key does, with status 1;
+// freeglut on its own would end the process with status 0.
+static void quitOnClose() {
+    platform::fatalExit(1);
+}
 
 int main(int argc, char** argv) {
     markMilestone(Milestone::mainEntered);
@@ -26,6 +34,7 @@ int main(int argc, char** argv) {
     glutDisplayFunc(display);
     glutReshapeFunc(reshape);
     glutKeyboardFunc(keyboard);
+    glutCloseFunc(quitOnClose);
     glutMainLoop();
     return 0;
 }

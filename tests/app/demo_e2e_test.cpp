@@ -137,4 +137,34 @@ TEST(DemoProcessRig, LeavesNothingRunningWhenTheTestEndsOrIsKilled) {
     }
 }
 
+// What a window manager sends when the user closes the window: WM_DELETE_WINDOW.
+bool askToClose(const std::string& window) {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return false;
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = static_cast<Window>(std::stoul(window));
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    const bool sent = XSendEvent(display, event.xclient.window, False, NoEventMask, &event) != 0;
+    XCloseDisplay(display);
+    return sent;
+}
+
+TEST_F(DemoEndToEnd, ClosingTheWindowQuitsLikeQ) {
+    const std::string logs = makeScratchTree("e2e-close");
+    DemoProcess demo(buildDir() + "/bin/demo", buildDir() + "/bin", logs,
+                     {"SDL_AUDIODRIVER=dummy"});
+    const std::string window = findWindow(60);
+    ASSERT_FALSE(window.empty()) << "no window titled \"" << kTitle << "\"\nstderr: " << demo.err();
+    ASSERT_TRUE(askToClose(window));
+    ASSERT_TRUE(demo.waitForExit(30)) << "the demo did not quit when its window was closed";
+    EXPECT_EQ(demo.status(), 1);
+    EXPECT_EQ(demo.out(), "");
+    EXPECT_EQ(demo.err(), "");
+}
+
 } // namespace

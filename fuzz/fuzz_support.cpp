@@ -3,11 +3,13 @@
 
 #include <dirent.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <sstream>
 
 #include "platform/fatal.h"
 
@@ -18,17 +20,58 @@ void throwFatal(int status) {
     throw FatalExit{status};
 }
 
+std::stringbuf cerrMessages;
+std::FILE* stderrMessages = nullptr;
+
 } // namespace
 
 void catchFatalExits() {
     platform::setFatalHandler(throwFatal);
-    // Every rejected input prints its one line; send those nowhere. The stdio stream is
-    // swapped rather than reopened so descriptor 2 stays open: libFuzzer took its own copy of
-    // the stream at start-up and the sanitizers write their reports to the descriptor.
+    // Every rejected input prints its one line; catch those to check them. The stdio stream
+    // is swapped rather than reopened so descriptor 2 stays open: libFuzzer took its own copy
+    // of the stream at start-up and the sanitizers write their reports to the descriptor.
     std::cout.setstate(std::ios::badbit);
-    std::cerr.setstate(std::ios::badbit);
-    if (std::FILE* sink = std::fopen("/dev/null", "w"))
-        stderr = sink;
+    std::cerr.rdbuf(&cerrMessages);
+    const int fd = memfd_create("fuzz-messages", MFD_CLOEXEC);
+    stderrMessages = fd >= 0 ? fdopen(fd, "w+") : nullptr;
+    if (stderrMessages)
+        stderr = stderrMessages;
+}
+
+std::string takeMessages() {
+    std::string said = cerrMessages.str();
+    cerrMessages.str(std::string());
+    if (stderrMessages) {
+        std::fflush(stderrMessages);
+        const long end = std::ftell(stderrMessages);
+        std::rewind(stderrMessages);
+        std::string printed(static_cast<std::size_t>(end > 0 ? end : 0), '\0');
+        if (!printed.empty() && std::fread(&printed[0], 1, printed.size(), stderrMessages) > 0)
+            said += printed;
+        std::rewind(stderrMessages);
+        if (ftruncate(fileno(stderrMessages), 0) != 0)
+            broken("cannot empty the message file");
+    }
+    return said;
+}
+
+const std::string* specialFiles(std::size_t* count) {
+    static std::string paths[3];
+    static bool made = false;
+    if (!made) {
+        made = true;
+        char dir[] = "/tmp/fuzz-special-XXXXXX";
+        if (!mkdtemp(dir))
+            broken("cannot make a folder for the special files");
+        paths[0] = std::string(dir) + "/zero";
+        paths[1] = std::string(dir) + "/fifo";
+        paths[2] = std::string(dir) + "/directory";
+        if (symlink("/dev/zero", paths[0].c_str()) != 0 || mkfifo(paths[1].c_str(), 0600) != 0 ||
+            mkdir(paths[2].c_str(), 0700) != 0)
+            broken("cannot make the special files");
+    }
+    *count = 3;
+    return paths;
 }
 
 int openDescriptors() {

@@ -3,9 +3,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <new>
+#include <string>
 
 #include "assets/texture.h"
 #include "fuzz_support.h"
+#include "platform/fatal.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     fuzz::catchFatalExits();
@@ -13,6 +15,16 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    fuzz::refuseSpecialFiles(
+        [](const std::string& p) {
+            int32_t w = 0, h = 0;
+            if (unsigned char* pixels = loadPng(p.c_str(), w, h)) {
+                delete[] pixels;
+                return;
+            }
+            platform::fatalExit(1); // refused: the way Texture::load ends
+        },
+        "the PNG decoder");
     fuzz::InputFile input(data, size);
     if (input.path().empty())
         return 0;

@@ -72,6 +72,11 @@ max_len() {
     esac
 }
 
+# Dictionaries of tokens the byte mutator would not guess: fuzz/TARGET.dict where there is one.
+dict_option() {
+    [ -f "$ROOT/fuzz/$1.dict" ] && echo "-dict=$ROOT/fuzz/$1.dict" || true
+}
+
 run_target() {
     local t="$1"
     mkdir -p "$FUZZ_DIR/corpus/$t" "$FUZZ_DIR/artifacts/$t" "$FUZZ_DIR/logs"
@@ -79,7 +84,7 @@ run_target() {
     ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:${ASAN_OPTIONS:-}" \
     UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:${UBSAN_OPTIONS:-}" \
         "$FUZZ_DIR/bin/fuzz_$t" "$FUZZ_DIR/corpus/$t" "$SEEDS/$t" \
-        -max_total_time="$SECONDS_EACH" -max_len="$(max_len "$t")" -timeout=10 \
+        -max_total_time="$SECONDS_EACH" -max_len="$(max_len "$t")" -timeout=10 $(dict_option "$t") \
         -rss_limit_mb=2048 -print_final_stats=1 \
         -artifact_prefix="$FUZZ_DIR/artifacts/$t/" >"$FUZZ_DIR/logs/$t.log" 2>&1
 }

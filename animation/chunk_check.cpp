@@ -436,6 +436,11 @@ class Walker {
         if (keys > kMax3dsTrackKeys)
             return fail(at, "a track of " + std::to_string(keys) + " keys (at most " +
                                 std::to_string(kMax3dsTrackKeys) + ")");
+        if (keys > 1)
+            keyPairs_ += std::int64_t(keys) * (keys - 1) / 2;
+        if (keyPairs_ > kMax3dsKeyPairs)
+            return fail(at, "tracks of more than " + std::to_string(kMax3dsKeyPairs) +
+                                " key pairs in all");
         std::int64_t first = 0, last = 0;
         p += 14;
         for (std::int32_t k = 0; k < keys; ++k) {
@@ -546,6 +551,7 @@ class Walker {
     std::string reason_;
     std::vector<KeyframeNode> nodes_;
     std::size_t keyframerStart_ = 0; // the first of nodes_ inside the current KFDATA
+    std::int64_t keyPairs_ = 0;      // keys x (keys - 1) / 2 over the tracks so far
     MeshCounts mesh_;
 };
 

@@ -46,6 +46,8 @@ enum class Made {
     NodeChain60000,
     NodeChain65,
     LoopingTrackPastFloatFrames,
+    TrackOf30000Keys,
+    TwentyTracksOf3000Keys,
     PathTokenWithControlBytes
 };
 
@@ -130,7 +132,7 @@ const BadFile kBadFiles[] = {
     {"3ds/shorter_than_a_chunk_header.3ds", Loader::Motion, 0, "shorter than a chunk header"},
     {"3ds/stray_bytes_after_last_chunk.3ds", Loader::Motion, 0, "stray bytes"},
     {"3ds/track_header_too_short.3ds", Loader::Motion, 0, "track header too short"},
-    {"3ds/track_key_count_huge.3ds", Loader::Motion, 0, "keys (at most 100000)"},
+    {"3ds/track_key_count_huge.3ds", Loader::Motion, 0, "keys (at most 10000)"},
     {"3ds/track_with_more_keys_than_data.3ds", Loader::Motion, 0, "fewer keys than its count"},
     {"3ds/two_nodes_are_each_others_parent.3ds", Loader::Motion, 0, "its own ancestor"},
     {"3ds/two_nodes_share_an_id.3ds", Loader::Motion, 0, "share the id 3"},
@@ -157,6 +159,12 @@ const BadFile kBadFiles[] = {
     {"made/node_chain_60000.3ds", Loader::Motion, 0, "more than 4096 keyframer nodes",
      Made::NodeChain60000},
     {"made/node_chain_65.3ds", Loader::Motion, 0, "nested deeper than 64", Made::NodeChain65},
+    // lib3ds inserts keys in time quadratic in a track's length: 9 s for this one track, and
+    // as much for twenty tracks of a tenth of its size.
+    {"made/track_of_30000_keys.3ds", Loader::Motion, 0, "keys (at most 10000)",
+     Made::TrackOf30000Keys},
+    {"made/twenty_tracks_of_3000_keys.3ds", Loader::Motion, 0, "key pairs in all",
+     Made::TwentyTracksOf3000Keys},
     // lib3ds follows a null key when it wraps frame 0 into this loop in float arithmetic.
     {"made/looping_track_keys_at_minus_100000001_and_0.3ds", Loader::Motion, 0,
      "a looping track with keys from frame -100000001 to 0", Made::LoopingTrackPastFloatFrames},
@@ -198,6 +206,12 @@ std::string fileOf(const BadFile& bad) {
         break;
     case Made::NodeChain65:
         made = writeFile(path, nodeTree3ds(65, true));
+        break;
+    case Made::TrackOf30000Keys:
+        made = writeFile(path, keyedNodes3ds(1, 30000));
+        break;
+    case Made::TwentyTracksOf3000Keys:
+        made = writeFile(path, keyedNodes3ds(20, 3000));
         break;
     case Made::LoopingTrackPastFloatFrames:
         made = writeFile(path, loopingTrack3ds(-100000001, 0));

@@ -2,6 +2,7 @@
 #include "support/hand_made_3ds.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace {
 
@@ -38,16 +39,35 @@ std::string nodeTree3ds(int count, bool chain) {
     return file(nodes);
 }
 
-std::string loopingTrack3ds(int first, int last) {
+namespace {
+
+std::string positionTrack(int flags, const std::vector<int>& frames) {
     std::string track;
-    put(track, 1, 2); // flags: repeat
+    put(track, static_cast<std::uint32_t>(flags), 2);
     put(track, 0, 4);
     put(track, 0, 4);
-    put(track, 2, 4); // keys
-    for (int frame : {first, last}) {
+    put(track, static_cast<std::uint32_t>(frames.size()), 4);
+    for (int frame : frames) {
         put(track, static_cast<std::uint32_t>(frame), 4);
         put(track, 0, 2);  // no tension, continuity, bias or ease
         put(track, 0, 12); // x y z
     }
-    return file(node(0, 0xFFFF, chunk(0xB020, track)));
+    return chunk(0xB020, track);
+}
+
+} // namespace
+
+std::string keyedNodes3ds(int count, int keys) {
+    std::vector<int> frames(static_cast<std::size_t>(keys));
+    for (int k = 0; k < keys; ++k)
+        frames[static_cast<std::size_t>(k)] = k;
+    const std::string track = positionTrack(0, frames);
+    std::string nodes;
+    for (int i = 0; i < count; ++i)
+        nodes += node(i, 0xFFFF, track);
+    return file(nodes);
+}
+
+std::string loopingTrack3ds(int first, int last) {
+    return file(node(0, 0xFFFF, positionTrack(1, {first, last}))); // flags: repeat
 }

@@ -29,11 +29,12 @@ class DemoEndToEnd : public ::testing::Test {
     }
 };
 
-// The window id of the demo, waiting for it to be mapped.
-std::string findWindow(double seconds) {
+// The window id of the demo started as process `pid`, waiting for it to be mapped. By the
+// process, not the title alone: tests that run at the same time show demos of the same title.
+std::string findWindow(double seconds, pid_t pid) {
     const std::string cmd = "timeout " + std::to_string(static_cast<int>(seconds)) +
-                            " xdotool search --sync --onlyvisible --name '" + kTitle +
-                            "' 2>/dev/null | head -n1";
+                            " xdotool search --sync --onlyvisible --pid " + std::to_string(pid) +
+                            " --name '" + kTitle + "' 2>/dev/null | head -n1";
     return shellOutput(cmd);
 }
 
@@ -54,11 +55,28 @@ bool cursorIsHidden() {
     return hidden;
 }
 
-TEST_F(DemoEndToEnd, FullScreenWindowKeysAndQuit) {
+// What a window manager sends when the user closes the window: WM_DELETE_WINDOW.
+bool askToClose(const std::string& window) {
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return false;
+    XEvent event{};
+    event.xclient.type = ClientMessage;
+    event.xclient.window = static_cast<Window>(std::stoul(window));
+    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    event.xclient.data.l[1] = CurrentTime;
+    const bool sent = XSendEvent(display, event.xclient.window, False, NoEventMask, &event) != 0;
+    XCloseDisplay(display);
+    return sent;
+}
+
+TEST_F(DemoEndToEnd, FullScreenWindowKeysQuitAndClose) {
     const std::string logs = makeScratchTree("e2e");
     DemoProcess demo(buildDir() + "/bin/demo", buildDir() + "/bin", logs,
                      {"SDL_AUDIODRIVER=dummy"});
-    const std::string window = findWindow(60);
+    const std::string window = findWindow(60, demo.pid());
     ASSERT_FALSE(window.empty()) << "no window titled \"" << kTitle << "\"\nstderr: " << demo.err();
 
     EXPECT_EQ(shellOutput("xdotool getwindowname " + window), kTitle);
@@ -94,6 +112,18 @@ TEST_F(DemoEndToEnd, FullScreenWindowKeysAndQuit) {
     ASSERT_TRUE(demo.waitForExit(30)) << "the demo did not quit on q";
     EXPECT_EQ(demo.status(), 1);
     EXPECT_EQ(demo.out(), "0.001\n4.74975e-11\n-0.001\n");
+
+    // Closing the window through the window manager quits as q does (a second demo, after
+    // the first, so that the two never share the display).
+    DemoProcess closed(buildDir() + "/bin/demo", buildDir() + "/bin", makeScratchTree("e2e-close"),
+                       {"SDL_AUDIODRIVER=dummy"});
+    const std::string closedWindow = findWindow(60, closed.pid());
+    ASSERT_FALSE(closedWindow.empty()) << "stderr: " << closed.err();
+    ASSERT_TRUE(askToClose(closedWindow));
+    ASSERT_TRUE(closed.waitForExit(30)) << "the demo did not quit when its window was closed";
+    EXPECT_EQ(closed.status(), 1);
+    EXPECT_EQ(closed.out(), "");
+    EXPECT_EQ(closed.err(), "");
 }
 
 // Processes of group `group` still running (zombies aside) after up to `seconds`.
@@ -135,36 +165,6 @@ TEST(DemoProcessRig, LeavesNothingRunningWhenTheTestEndsOrIsKilled) {
             << (killed ? "killed" : "ended") << ":\n"
             << shellOutput("ps -eo pgid=,pid=,args= | awk '$1 == " + std::to_string(group) + "'");
     }
-}
-
-// What a window manager sends when the user closes the window: WM_DELETE_WINDOW.
-bool askToClose(const std::string& window) {
-    Display* display = XOpenDisplay(nullptr);
-    if (!display)
-        return false;
-    XEvent event{};
-    event.xclient.type = ClientMessage;
-    event.xclient.window = static_cast<Window>(std::stoul(window));
-    event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-    event.xclient.format = 32;
-    event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-    event.xclient.data.l[1] = CurrentTime;
-    const bool sent = XSendEvent(display, event.xclient.window, False, NoEventMask, &event) != 0;
-    XCloseDisplay(display);
-    return sent;
-}
-
-TEST_F(DemoEndToEnd, ClosingTheWindowQuitsLikeQ) {
-    const std::string logs = makeScratchTree("e2e-close");
-    DemoProcess demo(buildDir() + "/bin/demo", buildDir() + "/bin", logs,
-                     {"SDL_AUDIODRIVER=dummy"});
-    const std::string window = findWindow(60);
-    ASSERT_FALSE(window.empty()) << "no window titled \"" << kTitle << "\"\nstderr: " << demo.err();
-    ASSERT_TRUE(askToClose(window));
-    ASSERT_TRUE(demo.waitForExit(30)) << "the demo did not quit when its window was closed";
-    EXPECT_EQ(demo.status(), 1);
-    EXPECT_EQ(demo.out(), "");
-    EXPECT_EQ(demo.err(), "");
 }
 
 } // namespace

@@ -6,9 +6,10 @@
 
 namespace {
 
+// `bytes` little-endian bytes of `value`; past its four, zeros.
 void put(std::string& b, std::uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i)
-        b.push_back(static_cast<char>(value >> (8 * i)));
+        b.push_back(i < 4 ? static_cast<char>(value >> (8 * i)) : '\0');
 }
 
 std::string chunk(std::uint16_t id, const std::string& payload) {

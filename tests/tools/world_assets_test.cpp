@@ -230,20 +230,33 @@ TEST(WorldAssets, FiguresStandOnFloorsWithRoomAboveThem) {
     }
 }
 
-TEST(WorldAssets, SittersRestOnTheirSeatsWithTheirLegsInFrontOfThem) {
+TEST(WorldAssets, SittersRestOnTheirSeatsAndTheirLegsClearTheSofasInEveryPose) {
     const std::vector<Tri> sofas = worldTriangles({"sofa"});
-    const std::vector<std::vector<P3>> frames = bonePoints("sitting.3DS", 10, 8);
+    // Every frame of the loop; the demo blends between them, and the legs move slowly.
+    const std::vector<std::vector<P3>> frames = bonePoints("sitting.3DS", 1, 8);
     ASSERT_FALSE(frames.empty()) << "the figures' generator failed";
+    const float scale = 0.2f;
+    // The bone mesh is stretched along its length only, so its widest point off its axis is
+    // the limb's radius whatever the bone's length.
+    float boneRadius = 0;
+    for (const Tri& t : trianglesOf(generatedFigures() + "/models/bone.obj"))
+        for (P3 p : {t.a, t.b, t.c})
+            boneRadius = std::max(boneRadius, std::hypot(p.x, p.z));
+    ASSERT_GT(boneRadius, 0.0f);
+    const float radius = scale * boneRadius;
     const struct {
         float x, y, z, angle;
     } sitters[] = {
         {-110, 3, -56, -90}, {-125, -36, 124, 180}, {-139, -36, 124, 180}, {-121, -36, 95, 0}};
-    const float scale = 0.2f;
     for (const auto& s : sitters) {
         SCOPED_TRACE(testing::Message() << "sitter at " << s.x << ", " << s.z);
+        std::vector<Tri> near;
+        for (const Tri& t : sofas)
+            if (norm(t.a - P3{s.x, s.y, s.z}) < 40)
+                near.push_back(t);
         const float a = s.angle / 57.29578f, c = std::cos(a), sn = std::sin(a);
-        int inside = 0;
-        float lowestOverSeat = 1e9f;
+        int inside = 0, grazing = 0;
+        float lowestOverSeat = 1e9f, closest = 1e9f;
         for (const std::vector<P3>& frame : frames)
             for (const P3& p : frame) {
                 // As the demo places it: turned about +y by the angle, scaled, moved.
@@ -252,13 +265,22 @@ TEST(WorldAssets, SittersRestOnTheirSeatsWithTheirLegsInFrontOfThem) {
                 // Straight up from inside the upholstery the first face met is a top seen
                 // from below; from outside nothing, or a face seen from its front.
                 int hit = -1;
-                rayHit(q, {0, 1, 0}, sofas, &hit);
-                if (hit >= 0 && sofas[hit].normal.y > 0.5f)
+                rayHit(q, {0, 1, 0}, near, &hit);
+                if (hit >= 0 && near[hit].normal.y > 0.5f)
                     ++inside;
+                // Below the cushion's top hang the shins and feet: the whole limb, not only
+                // its axis, stays out of the sofa.
+                if (scale * p.y < kSeatHeight) {
+                    const float d = distanceToMesh(q, near);
+                    closest = std::min(closest, d);
+                    grazing += d < radius;
+                }
                 if (scale * p.z > -3 && scale * p.z < kSeatFront)
                     lowestOverSeat = std::min(lowestOverSeat, scale * p.y);
             }
         EXPECT_EQ(inside, 0) << "bone points inside the sofa";
+        EXPECT_EQ(grazing, 0) << "shins or feet within " << radius << " of the sofa, closest "
+                              << closest;
         // Sitting on the cushion, not hovering over it.
         EXPECT_GE(lowestOverSeat, kSeatHeight);
         EXPECT_LT(lowestOverSeat, kSeatHeight + 1.5f);

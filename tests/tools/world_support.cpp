@@ -183,15 +183,24 @@ P3 jointOf(const Lib3dsNode* node) {
     return {p[0], p[2], -p[1]};
 }
 
+// The bone as the demo draws it: from the joint along the node's own +x axis, as long as
+// the distance to its farthest child, whichever way the children lie.
 void sampleBones(Lib3dsNode* node, int perBone, std::vector<P3>& out) {
     for (; node; node = node->next) {
-        if (drawsABone(node))
-            for (Lib3dsNode* child = node->childs; child; child = child->next)
-                if (child->type == LIB3DS_OBJECT_NODE) {
-                    const P3 a = jointOf(node), b = jointOf(child);
-                    for (int k = 0; k <= perBone; ++k)
-                        out.push_back(a + (b - a) * (static_cast<float>(k) / perBone));
-                }
+        if (drawsABone(node)) {
+            float length = 0;
+            for (Lib3dsNode* child = node->childs; child; child = child->next) {
+                const float* p = node->matrix[3];
+                const float* q = child->matrix[3];
+                length = std::max(length, std::sqrt((q[0] - p[0]) * (q[0] - p[0]) +
+                                                    (q[1] - p[1]) * (q[1] - p[1]) +
+                                                    (q[2] - p[2]) * (q[2] - p[2])));
+            }
+            const float* x = node->matrix[0];
+            const P3 a = jointOf(node), axis = unit(P3{x[0], x[2], -x[1]});
+            for (int k = 0; k <= perBone; ++k)
+                out.push_back(a + axis * (length * k / perBone));
+        }
         sampleBones(node->childs, perBone, out);
     }
 }

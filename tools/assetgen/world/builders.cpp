@@ -240,5 +240,23 @@ void lathe(Mesh& mesh, const std::vector<Vec2>& profile, int segments, const Atl
     }
 }
 
+void leanNormals(Mesh& mesh, size_t first, Vec3 target, float amount) {
+    const float minCos = 0.2588f; // cos 75 degrees
+    for (size_t i = first; i < mesh.triangles.size(); ++i)
+        for (Corner& c : mesh.triangles[i].c) {
+            const Vec3 n = normalize(mesh.normals[c.normal]);
+            const Vec3 toTarget = normalize(target - mesh.positions[c.position]);
+            Vec3 lean = n;
+            // Halve the turn until the normal stays close enough to its face's.
+            for (float k = amount; k > 1e-3f; k *= 0.5f) {
+                lean = normalize(n * (1 - k) + toTarget * k);
+                if (dot(lean, n) >= minCos)
+                    break;
+                lean = n;
+            }
+            c.normal = mesh.addNormal(lean);
+        }
+}
+
 } // namespace world
 } // namespace gen

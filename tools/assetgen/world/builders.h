@@ -76,6 +76,12 @@ void disc(Mesh& mesh, Vec3 centre, float radius, int segments, const AtlasRect& 
 // Triangles: 2 * segments per profile stretch, 1 * segments where one end is on the axis.
 void lathe(Mesh& mesh, const std::vector<Vec2>& profile, int segments, const AtlasRect& rect);
 
+// Leans the normals of triangles [first, end) towards `target`: each corner's normal turns
+// by `amount` (0 not at all, 1 straight at the target) towards the target, but stays within
+// 75 degrees of its face's own normal. Faces far from a light, or turned from it, then catch
+// more of it, and the winding still agrees with every normal. Each corner gets its own normal.
+void leanNormals(Mesh& mesh, size_t first, Vec3 target, float amount);
+
 // Appends a copy of `part` placed by `xf`.
 inline void place(Mesh& mesh, const Mesh& part, const Transform& xf) {
     mesh.append(part, xf);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/image.h"
 #include "common/shapes.h"
 #include "world/builders.h"
 #include "world/layout.h"
@@ -25,6 +26,10 @@ Transform facing(Vec3 at, float degrees) {
 // right of the way): round the back room and the main room, past the walled-off nook.
 const Vec2 kOutline[] = {{kHallX1, kHallZ0}, {kHallX1, kNookZ},  {kNookX, kNookZ},
                          {kNookX, kHallZ1},  {kHallX0, kHallZ1}, {kHallX0, kHallZ0}};
+
+// The red and green lights circle round this point over the main room: surfaces far from it
+// lean their normals towards it to catch what reaches them.
+const Vec3 kLightsCentre{0, 20, 0};
 
 // Neon tubes run round the walls at two heights; tubes and panels stand a little proud of
 // the bricks.
@@ -121,12 +126,13 @@ void partition(Mesh& m) {
 
 // A sofa for a figure sitting at the local origin facing +z, seat `width` wide, feet at 0:
 // the cushion's top at the seat height, its front (and the arms') no further forward than
-// kSeatFront, so the sitter's thighs rest on it and the calves hang in front of it.
+// kSeatFront, so the sitter's thighs rest on it and the calves hang in front of it. The base
+// under the cushion stands well back, so that feet drawn in under the seat stay clear of it.
 Mesh sofa(float width) {
     Mesh m;
     const AtlasRect cloth = retroRect(kUpholstery, 12, 12);
     const float seat = kSeatHeight, front = kSeatFront, w = width / 2;
-    tiledBox(m, {-w, 0, -3}, {w, seat - 1.8f, front - 0.3f}, cloth, kNegY | kNegZ);
+    tiledBox(m, {-w, 0, -3}, {w, seat - 1.8f, front - 3.5f}, cloth, kNegY | kNegZ);
     tiledBox(m, {-w + 0.3f, seat - 1.8f, -3}, {w - 0.3f, seat, front}, cloth, kNegY | kNegZ);
     tiledBox(m, {-w, 0, -6.5f}, {w, seat + 8, -3}, cloth, kNegY);
     for (float side : {-1.0f, 1.0f}) {
@@ -205,20 +211,21 @@ void cable(Mesh& m, Vec3 to) {
 // Windows open onto light wells: deep boxes behind the walls, so far from every camera that
 // the fog paints them in its own colour. Lit surfaces far from the circling lights stay dim,
 // but the fog is bright: the windows glow, and the DJ before one and the lounge's dancer
-// before the others stand out against them.
+// before the others stand out against them. The lounge's windows are the close-up's
+// brightest part, so they fill as much of its picture as the walls allow.
 struct Opening {
     float a0, a1, y0, y1; // units along its wall from the wall's start, heights
     int panes;
 };
-// Behind the booth, in the back wall (the outline's last wall); behind the lounge's table, in
-// the west wall and in the pit's far wall. Three panes each, so that no bar stands right
-// behind the DJ or the table.
+// Behind the booth, in the back wall (the outline's last wall); behind the lounge's table, a
+// glass wall in the west wall and a window across the pit's far wall. Three panes each, so
+// that no bar stands right behind the DJ or the table.
 constexpr int kBoothWindowWall = 5, kLoungeWindowWall = 4, kPitWindowWall = 2;
 const Opening kBoothWindow{kBoothX0 - kHallX0, kBoothX1 - kHallX0, kBoothWindowY0, kBoothWindowY1,
                            3};
 const Opening kLoungeWindow{kHallZ1 - kLoungeWindowZ1, kHallZ1 - kLoungeWindowZ0, kLoungeWindowY0,
                             kLoungeWindowY1, 3};
-const Opening kPitWindow{kLoungeZ1 - kLoungeWindowZ1, kLoungeZ1 - kLoungeWindowZ0, kPitWindowY0,
+const Opening kPitWindow{kLoungeZ1 - kPitWindowZ1, kLoungeZ1 - kPitWindowZ0, kPitWindowY0,
                          kPitWindowY1, 3};
 
 constexpr int kOutlineCorners = static_cast<int>(sizeof kOutline / sizeof kOutline[0]);
@@ -284,6 +291,37 @@ void lightWell(Mesh& m, Vec3 lo, Vec3 hi, int open) {
     m.append(well);
 }
 
+// The night city beyond the lounge's glass: rows of towers at growing distances in the west
+// well, so that the fog pales each row more than the one before it and the skyline reads in
+// depth. No light reaches them: each is a silhouette in the fog's colour at its distance.
+// A valley stays open behind the table, so that the dancer stands against the glow.
+void skyline(Mesh& m) {
+    Rng rng(191);
+    const AtlasRect dark = darkRect();
+    const int rows = 4;
+    for (int row = rows - 1; row >= 0; --row) {
+        const float x1 = kHallX0 - kSkylineNear - (kSkylineFar - kSkylineNear) * row / (rows - 1);
+        const float reach = kHallX0 - x1 + 117; // distance from the close-up's eye
+        const float valley = 0.16f * reach;
+        for (float z = kTableZ - 1.1f * reach; z < kTableZ + 1.1f * reach;) {
+            const float width = rng.range(12, 30), gap = rng.range(2, 9);
+            const float mid = z + width / 2, off = std::fabs(mid - kTableZ);
+            if (off - width / 2 > valley) {
+                // Taller away from the valley and in the farther rows.
+                const float top = -30 + 0.45f * (off - valley) + 25.0f * row +
+                                  rng.range(0, 45) * (rng.uniform() < 0.25f ? 2.0f : 1.0f);
+                const float depth = rng.range(12, 26);
+                // Only the faces that can turn towards the lounge.
+                const int away = mid > kTableZ ? kPosZ : kNegZ;
+                stretchedBox(m, {x1 - depth, -300, z},
+                             {x1, std::min(top, kHallTop + 250), z + width}, dark,
+                             kNegY | kNegX | away);
+            }
+            z += width + gap;
+        }
+    }
+}
+
 } // namespace
 
 Mesh discoRoomMesh() {
@@ -305,8 +343,12 @@ Mesh discoRoomMesh() {
     // meets their sides before their far end.
     lightWell(m, {kHallX0 - 200, -300, kHallZ0 - kWellDepth},
               {kHallX1 + 300, kHallTop + 300, kHallZ0}, kPosZ);
-    lightWell(m, {kHallX0 - kWellDepth, -300, kTableZ - 300},
+    lightWell(m, {kHallX0 - kWellDepth, -560, kTableZ - 300},
               {kHallX0, kHallTop + 300, kTableZ + kWellDepth}, kPosX);
+    skyline(m);
+    // Below the lounge's glass floor a well reaches far down and out under the hall, so that
+    // the panes glow like the windows above them.
+    lightWell(m, {-560, -560, -250}, {260, kLoungeFloor, 520}, kPosY);
     const AtlasRect coffers = finer(coffersRect(12), 40);
     floorRect(m, kHallX0, kHallZ0, kHallX1, kNookZ, kHallTop, coffers, false);
     floorRect(m, kHallX0, kNookZ, kNookX, kHallZ1, kHallTop, coffers, false);
@@ -327,18 +369,28 @@ Mesh discoRoomMesh() {
                          {kLoungeX1, kLoungeZ1},
                          {kLoungeX0, kLoungeZ1},
                          {kLoungeX0, kLoungeZ0}};
+    // The long side walls are lined with light panels below the tube: the close-up looks
+    // along them, and nothing else there could be as bright.
+    const size_t pitStart = m.triangles.size();
+    const float panel = 7.5f;
     for (int i = 0; i < 4; ++i) {
         const Vec2 from = pit[i], to = pit[(i + 1) % 4];
         const Opening* hole = i == kPitWindowWall ? &kPitWindow : nullptr;
+        const bool side = i % 2 == 1;
         wallAround(m, from, to, kLoungeFloor, 0, finer(brickRect(), 20), hole);
         tubeAround(m, from, to, -3.4f, kNeonPink, hole);
         if (hole)
             windowFrame(m, from, to, *hole);
+        if (side) {
+            const float len = std::hypot(to.u - from.u, to.v - from.v);
+            const int cols = static_cast<int>(len / panel);
+            const Vec3 along{(to.u - from.u) / len, 0, (to.v - from.v) / len};
+            const float margin = (len - cols * panel) / 2;
+            const Vec3 start = Vec3{from.u, kLoungeFloor, from.v} + along * margin;
+            panelWall(m, start, along, cols, 4, panel, i);
+        }
     }
-    for (float z : {kTableZ + 38, kTableZ - 26}) {
-        panelWall(m, {kLoungeX0, kLoungeFloor + 6, z}, {0, 0, -1}, 2, 4, 6, 3);
-        panelWall(m, {kHallX0, 3, z}, {0, 0, -1}, 2, 5, 6, 1);
-    }
+    leanNormals(m, pitStart, kLightsCentre, 0.7f);
     return m;
 }
 
@@ -372,8 +424,19 @@ Mesh floorMesh() {
          true, 4);
     // The second floor's light tiles, the lounge floor, the stage, dais and balcony tops.
     floorRect(m, kSecondX0, kSecondZ0, kSecondX1, kSecondZ1, 0, finer(lightTilesRect(48), 12));
-    floorRect(m, kLoungeX0, kLoungeZ0, kLoungeX1, kLoungeZ1, kLoungeFloor,
-              finer(lightTilesRect(40), 14));
+    // The lounge: light tiles round a glass runway down its middle, lit from the well below
+    // and crossed by bars that rest on the tiles at both ends.
+    const size_t lounge = m.triangles.size();
+    const AtlasRect tiles = finer(lightTilesRect(40), 14);
+    floorRect(m, kLoungeX0, kLoungeZ0, kLoungeX1, kGlassZ0, kLoungeFloor, tiles);
+    floorRect(m, kLoungeX0, kGlassZ1, kLoungeX1, kLoungeZ1, kLoungeFloor, tiles);
+    floorRect(m, kLoungeX0, kGlassZ0, kGlassX0, kGlassZ1, kLoungeFloor, tiles);
+    floorRect(m, kGlassX1, kGlassZ0, kLoungeX1, kGlassZ1, kLoungeFloor, tiles);
+    const AtlasRect bar = retroPatch(1);
+    for (float x = kGlassX0; x <= kGlassX1 + 0.01f; x += (kGlassX1 - kGlassX0) / kGlassPanes)
+        floorRect(m, x - 0.6f, kGlassZ0 - 0.5f, x + 0.6f, kGlassZ1 + 0.5f, kLoungeFloor + 0.04f,
+                  bar);
+    leanNormals(m, lounge, kLightsCentre, 0.7f);
     floorRect(m, kStageX0, kStageZ0, kStageX1, kStageZ1, kStageTop, stone);
     floorRect(m, kDaisX0, kDaisZ0, kDaisX1, kDaisZ1, kDaisTop, stone);
     floorRect(m, kBoothX0, kBoothZ0, kBoothX1, kBoothZ1, kBoothTop, stone);
@@ -456,11 +519,13 @@ Mesh tablesMesh() {
         tiledBox(counter, {-24, 13 + shelf * 9.0f, -13}, {24, 14 + shelf * 9.0f, -9.5f}, wood);
     m.append(counter, bar);
     // The lounge's table, its top at -21 under the spinning dancer, and two side tables.
+    const size_t lounge = m.triangles.size();
     m.append(pedestalTable(8.5f, kLoungeFloor, kTableTop, 16),
              Transform::translate({kTableX, 0, kTableZ}));
     for (Vec2 p : {Vec2{-150, 100}, Vec2{-100, 140}})
         m.append(pedestalTable(4, kLoungeFloor, kLoungeFloor + 9, 10),
                  Transform::translate({p.u, 0, p.v}));
+    leanNormals(m, lounge, kLightsCentre, 0.7f);
     // High tables round the round floor.
     for (int k = 0; k < 6; ++k) {
         const float a = 0.5236f + k * 1.0472f;
@@ -477,10 +542,11 @@ Mesh tablesMesh() {
 Mesh sofaMesh() {
     Mesh m;
     // Lounge: two on one sofa facing -z, one facing +z across the table.
-    m.append(sofa(34), facing({-132, kLoungeFloor, 124}, 180));
-    m.append(sofa(24), facing({-121, kLoungeFloor, 95}, 0));
+    m.append(sofa(30), facing({-132, kLoungeFloor, 124}, 180));
+    m.append(sofa(22), facing({-121, kLoungeFloor, 95}, 0));
     m.append(sofa(36), facing({-156, kLoungeFloor, 143}, 180));
     m.append(sofa(24), facing({-95, kLoungeFloor, 73}, 0));
+    leanNormals(m, 0, kLightsCentre, 0.7f);
     // The seat on the dais, and sofas along the walls of the main room.
     m.append(sofa(24), facing({-110, kDaisTop, -56}, -90));
     m.append(sofa(40), facing({kHallX1 - 8, 0, -40}, -90));
@@ -510,9 +576,8 @@ Mesh loudspeakersMesh() {
     // Tall stacks either side of the booth, facing the back room.
     for (float x : {kBoothX0 - 7, kBoothX1 + 7})
         m.append(tall, Transform::translate({x, 0, kBoothZ1 - 14}));
-    // In the lounge's corners, facing in.
-    m.append(small, facing({kLoungeX0 + 8, kLoungeFloor, kLoungeZ0 + 8}, 45));
-    m.append(small, facing({kLoungeX0 + 8, kLoungeFloor, kLoungeZ1 - 8}, 135));
+    // In the lounge's near corner, facing in, out of the way of its windows.
+    m.append(small, facing({kLoungeX1 - 8, kLoungeFloor, kLoungeZ0 + 8}, -45));
     return m;
 }
 

@@ -59,16 +59,24 @@ constexpr float kDaisX0 = -128.0f, kDaisX1 = -92.0f, kDaisZ0 = -78.0f, kDaisZ1 =
 constexpr float kLoungeX0 = -190.0f, kLoungeX1 = -74.0f, kLoungeZ0 = 66.0f, kLoungeZ1 = 152.0f,
                 kLoungeFloor = -36.0f, kTableTop = -21.0f;
 constexpr float kTableX = -124.0f, kTableZ = 109.0f;
+// A glass runway in the lounge's floor between the sofas, in panes along x.
+constexpr float kGlassX0 = -184.0f, kGlassX1 = -79.0f, kGlassZ0 = 102.5f, kGlassZ1 = 116.0f;
+constexpr int kGlassPanes = 7;
 // The barman at (-134, 0, 39) facing 135 degrees (towards the main floor).
 constexpr float kBarX = -134.0f, kBarZ = 39.0f, kBarAngle = 135.0f;
-// Windows onto light wells, deep boxes behind the walls beyond the fog's end (400) from every
-// camera that looks through them, so that they glow in the fog's colour: behind the booth in
-// the back wall, and behind the lounge's table in the west wall and in the pit's far wall
-// below it, one above the other.
+// Windows onto light wells, deep boxes behind the walls: behind the booth a window in the back
+// wall that glows in the fog's colour, its well beyond the fog's end (400) from every camera
+// that looks through it; behind the lounge's table a glass wall in the west wall and a
+// window in the pit's far wall below it, onto a night skyline that stands in the fog between
+// them and the glow.
 constexpr float kBoothWindowY0 = kBoothTop + 1.3f, kBoothWindowY1 = kHallTop - 3;
-constexpr float kLoungeWindowZ0 = kTableZ - 24, kLoungeWindowZ1 = kTableZ + 24;
-constexpr float kLoungeWindowY0 = 3.0f, kLoungeWindowY1 = 38.0f;
-constexpr float kPitWindowY0 = kLoungeFloor + 4, kPitWindowY1 = -1.4f;
+constexpr float kLoungeWindowZ0 = kLoungeZ0 - 4, kLoungeWindowZ1 = kLoungeZ1 + 4;
+constexpr float kLoungeWindowY0 = 1.5f, kLoungeWindowY1 = kHallTop - 3;
+constexpr float kPitWindowZ0 = kLoungeZ0 + 3, kPitWindowZ1 = kLoungeZ1 - 3;
+constexpr float kPitWindowY0 = kLoungeFloor + 3, kPitWindowY1 = -1.4f;
+// The skyline's towers stand this far beyond the west wall, so that the nearest still sinks
+// well into the fog and the farthest nearly vanishes in it.
+constexpr float kSkylineNear = 140.0f, kSkylineFar = 300.0f;
 constexpr float kWellDepth = 520.0f;
 
 // Lamp anchors (the lamps swing about them): four at 66 over the round floor, eight at 60

@@ -31,12 +31,12 @@ AtlasRect retroPatch(int index) {
 
 Image retroTexture() {
     Image img(512, 512);
-    // Upholstery: cream vinyl with hot pink rings round orange and cream circles, repeating
-    // every 256 pixels.
+    // Upholstery: pale cream vinyl with thin hot pink rings round peach and cream circles,
+    // repeating every 256 pixels; mostly cream, as the lounge lies far from every light.
     for (int y = 0; y < 256; ++y)
         for (int x = 0; x < 256; ++x) {
             const float n = fbm(x / 256.0f, y / 256.0f, 32, 2, 101) - 0.5f;
-            img.at(x, y) = shade({0.98f, 0.92f, 0.80f, 1}, 1 + 0.08f * n);
+            img.at(x, y) = shade({1.0f, 0.95f, 0.86f, 1}, 1 + 0.06f * n);
         }
     for (int cy = 0; cy < 4; ++cy)
         for (int cx = 0; cx < 4; ++cx) {
@@ -45,9 +45,9 @@ Image retroTexture() {
                 const float qx = px + wrapX * 256;
                 if (qx < -40 || qx > 296)
                     continue;
-                fillRing(img, qx, py, 20, 28, {1.0f, 0.22f, 0.60f, 1});
-                fillCircle(img, qx, py, 15, {1.0f, 0.62f, 0.18f, 1});
-                fillCircle(img, qx, py, 7, {1.0f, 0.95f, 0.75f, 1});
+                fillRing(img, qx, py, 22, 26, {1.0f, 0.30f, 0.65f, 1});
+                fillCircle(img, qx, py, 13, {1.0f, 0.78f, 0.48f, 1});
+                fillCircle(img, qx, py, 7, {1.0f, 0.97f, 0.85f, 1});
             }
         }
     // Gold curtain: vertical pleats with glitter.
@@ -154,7 +154,7 @@ Image woodTexture() {
     Image img(512, 512);
     Rng rng(121);
     for (int plank = 0; plank < 8; ++plank) {
-        const Color base = mix({0.74f, 0.50f, 0.30f, 1}, {0.90f, 0.68f, 0.42f, 1}, rng.uniform());
+        const Color base = mix({0.86f, 0.64f, 0.42f, 1}, {0.98f, 0.80f, 0.56f, 1}, rng.uniform());
         const int joint = rng.below(512);
         const std::uint32_t seed = 130 + plank;
         for (int y = 0; y < 64; ++y)

@@ -24,8 +24,11 @@ Transform facing(Vec3 at, float degrees) {
 
 // The hall's outline seen from above, walked so that every wall faces into the hall (to the
 // right of the way): round the back room and the main room, past the walled-off nook.
+// The west wall is walked in two stretches, the lounge's and the main room's, each with a
+// window of its own.
 const Vec2 kOutline[] = {{kHallX1, kHallZ0}, {kHallX1, kNookZ},  {kNookX, kNookZ},
-                         {kNookX, kHallZ1},  {kHallX0, kHallZ1}, {kHallX0, kHallZ0}};
+                         {kNookX, kHallZ1},  {kHallX0, kHallZ1}, {kHallX0, kWestSplitZ},
+                         {kHallX0, kHallZ0}};
 
 // The red and green lights circle round this point over the main room: surfaces far from it
 // lean their normals towards it to catch what reaches them.
@@ -134,7 +137,7 @@ Mesh sofa(float width) {
     const float seat = kSeatHeight, front = kSeatFront, w = width / 2;
     tiledBox(m, {-w, 0, -3}, {w, seat - 1.8f, front - 3.5f}, cloth, kNegY | kNegZ);
     tiledBox(m, {-w + 0.3f, seat - 1.8f, -3}, {w - 0.3f, seat, front}, cloth, kNegY | kNegZ);
-    tiledBox(m, {-w, 0, -6.5f}, {w, seat + 8, -3}, cloth, kNegY);
+    tiledBox(m, {-w, 0, -6.5f}, {w, seat + 6.5f, -3}, cloth, kNegY);
     for (float side : {-1.0f, 1.0f}) {
         const float x0 = side < 0 ? -w - 2.2f : w, x1 = side < 0 ? -w : w + 2.2f;
         tiledBox(m, {x0, 0, -6.5f}, {x1, seat + 2, front}, cloth, kNegY);
@@ -218,9 +221,16 @@ struct Opening {
     int panes;
 };
 // Behind the booth, in the back wall (the outline's last wall); behind the lounge's table, a
-// glass wall in the west wall and a window across the pit's far wall. Three panes each, so
-// that no bar stands right behind the DJ or the table.
-constexpr int kBoothWindowWall = 5, kLoungeWindowWall = 4, kPitWindowWall = 2;
+// glass wall in the west wall and a window across the pit's far wall, three panes each, so
+// that no bar stands right behind the DJ or the table. Glass walls beside them, in the main
+// room's stretch of the west wall and in the north wall over the lounge, open the rest of
+// the close-up's picture onto the same night.
+constexpr int kNorthWindowWall = 3, kLoungeWindowWall = 4, kMainWindowWall = 5,
+              kBoothWindowWall = 6, kPitWindowWall = 2;
+const Opening kNorthWindow{kNookX - kNorthWindowX1, kNookX - kNorthWindowX0, kLoungeWindowY0,
+                           kLoungeWindowY1, 4};
+const Opening kMainWindow{kWestSplitZ - kMainWindowZ1, kWestSplitZ - kMainWindowZ0, kLoungeWindowY0,
+                          kLoungeWindowY1, 5};
 const Opening kBoothWindow{kBoothX0 - kHallX0, kBoothX1 - kHallX0, kBoothWindowY0, kBoothWindowY1,
                            3};
 const Opening kLoungeWindow{kHallZ1 - kLoungeWindowZ1, kHallZ1 - kLoungeWindowZ0, kLoungeWindowY0,
@@ -332,6 +342,8 @@ Mesh discoRoomMesh() {
         const Vec2 from = kOutline[i], to = kOutline[(i + 1) % kOutlineCorners];
         const Opening* hole = i == kBoothWindowWall    ? &kBoothWindow
                               : i == kLoungeWindowWall ? &kLoungeWindow
+                              : i == kMainWindowWall   ? &kMainWindow
+                              : i == kNorthWindowWall  ? &kNorthWindow
                                                        : nullptr;
         wallAround(m, from, to, 0, kHallTop, bricks, hole);
         tubeAround(m, from, to, kTubeLow, kNeonPink, hole);
@@ -345,6 +357,9 @@ Mesh discoRoomMesh() {
               {kHallX1 + 300, kHallTop + 300, kHallZ0}, kPosZ);
     lightWell(m, {kHallX0 - kWellDepth, -560, kTableZ - 300},
               {kHallX0, kHallTop + 300, kTableZ + kWellDepth}, kPosX);
+    // North of the lounge the well is open towards the west one, which its rays reach.
+    lightWell(m, {kHallX0, -560, kHallZ1}, {kHallX1 + 240, kHallTop + 300, kHallZ1 + 540},
+              kNegZ | kNegX);
     skyline(m);
     // Below the lounge's glass floor a well reaches far down and out under the hall, so that
     // the panes glow like the windows above them.
@@ -372,7 +387,7 @@ Mesh discoRoomMesh() {
     // The long side walls are lined with light panels below the tube: the close-up looks
     // along them, and nothing else there could be as bright.
     const size_t pitStart = m.triangles.size();
-    const float panel = 7.5f;
+    const float panel = (-4 - kLoungeFloor) / 4; // four rows up to the tube
     for (int i = 0; i < 4; ++i) {
         const Vec2 from = pit[i], to = pit[(i + 1) % 4];
         const Opening* hole = i == kPitWindowWall ? &kPitWindow : nullptr;

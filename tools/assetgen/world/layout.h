@@ -73,6 +73,11 @@ constexpr float kBoothWindowY0 = kBoothTop + 1.3f, kBoothWindowY1 = kHallTop - 3
 constexpr float kLoungeWindowZ0 = kLoungeZ0 - 4, kLoungeWindowZ1 = kLoungeZ1 + 4;
 constexpr float kLoungeWindowY0 = 1.5f, kLoungeWindowY1 = kHallTop - 3;
 constexpr float kPitWindowZ0 = kLoungeZ0 + 3, kPitWindowZ1 = kLoungeZ1 - 3;
+// Beside it, glass in the main room's stretch of the west wall (which is walked in two from
+// kWestSplitZ) and in the north wall over the lounge, as high as the lounge's.
+constexpr float kWestSplitZ = kLoungeWindowZ0 - 3;
+constexpr float kMainWindowZ0 = kPartitionZ + kPartitionHalf + 4, kMainWindowZ1 = kWestSplitZ - 3;
+constexpr float kNorthWindowX0 = kLoungeX0 - 10, kNorthWindowX1 = kLoungeX1 + 4;
 constexpr float kPitWindowY0 = kLoungeFloor + 3, kPitWindowY1 = -1.4f;
 // The skyline's towers stand this far beyond the west wall, so that the nearest still sinks
 // well into the fog and the farthest nearly vanishes in it.

@@ -355,11 +355,11 @@ Mesh discoRoomMesh() {
     // meets their sides before their far end.
     lightWell(m, {kHallX0 - 200, -300, kHallZ0 - kWellDepth},
               {kHallX1 + 300, kHallTop + 300, kHallZ0}, kPosZ);
-    lightWell(m, {kHallX0 - kWellDepth, -560, kTableZ - 300},
+    lightWell(m, {kHallX0 - kSideWellDepth, -560, kTableZ - 300},
               {kHallX0, kHallTop + 300, kTableZ + kWellDepth}, kPosX);
     // North of the lounge the well is open towards the west one, which its rays reach.
-    lightWell(m, {kHallX0, -560, kHallZ1}, {kHallX1 + 240, kHallTop + 300, kHallZ1 + 540},
-              kNegZ | kNegX);
+    lightWell(m, {kHallX0, -560, kHallZ1},
+              {kHallX1 + 240, kHallTop + 300, kHallZ1 + kSideWellDepth}, kNegZ | kNegX);
     skyline(m);
     // Below the lounge's glass floor a well reaches far down and out under the hall, so that
     // the panes glow like the windows above them.
@@ -405,7 +405,7 @@ Mesh discoRoomMesh() {
             panelWall(m, start, along, cols, 4, panel, i);
         }
     }
-    leanNormals(m, pitStart, kLightsCentre, 0.7f);
+    leanNormals(m, pitStart, kLightsCentre, 0.9f);
     return m;
 }
 
@@ -451,7 +451,7 @@ Mesh floorMesh() {
     for (float x = kGlassX0; x <= kGlassX1 + 0.01f; x += (kGlassX1 - kGlassX0) / kGlassPanes)
         floorRect(m, x - 0.6f, kGlassZ0 - 0.5f, x + 0.6f, kGlassZ1 + 0.5f, kLoungeFloor + 0.04f,
                   bar);
-    leanNormals(m, lounge, kLightsCentre, 0.7f);
+    leanNormals(m, lounge, kLightsCentre, 0.9f);
     floorRect(m, kStageX0, kStageZ0, kStageX1, kStageZ1, kStageTop, stone);
     floorRect(m, kDaisX0, kDaisZ0, kDaisX1, kDaisZ1, kDaisTop, stone);
     floorRect(m, kBoothX0, kBoothZ0, kBoothX1, kBoothZ1, kBoothTop, stone);
@@ -540,7 +540,7 @@ Mesh tablesMesh() {
     for (Vec2 p : {Vec2{-150, 100}, Vec2{-100, 140}})
         m.append(pedestalTable(4, kLoungeFloor, kLoungeFloor + 9, 10),
                  Transform::translate({p.u, 0, p.v}));
-    leanNormals(m, lounge, kLightsCentre, 0.7f);
+    leanNormals(m, lounge, kLightsCentre, 0.9f);
     // High tables round the round floor.
     for (int k = 0; k < 6; ++k) {
         const float a = 0.5236f + k * 1.0472f;
@@ -561,7 +561,7 @@ Mesh sofaMesh() {
     m.append(sofa(22), facing({-121, kLoungeFloor, 95}, 0));
     m.append(sofa(36), facing({-156, kLoungeFloor, 143}, 180));
     m.append(sofa(24), facing({-95, kLoungeFloor, 73}, 0));
-    leanNormals(m, 0, kLightsCentre, 0.7f);
+    leanNormals(m, 0, kLightsCentre, 0.9f);
     // The seat on the dais, and sofas along the walls of the main room.
     m.append(sofa(24), facing({-110, kDaisTop, -56}, -90));
     m.append(sofa(40), facing({kHallX1 - 8, 0, -40}, -90));

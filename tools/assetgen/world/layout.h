@@ -83,6 +83,9 @@ constexpr float kPitWindowY0 = kLoungeFloor + 3, kPitWindowY1 = -1.4f;
 // well into the fog and the farthest nearly vanishes in it.
 constexpr float kSkylineNear = 140.0f, kSkylineFar = 300.0f;
 constexpr float kWellDepth = 520.0f;
+// The wells beside the hall are shallower: the main room sees into them from across its
+// whole width, and their far sides must stay inside the far plane (1000).
+constexpr float kSideWellDepth = 300.0f;
 
 // Lamp anchors (the lamps swing about them): four at 66 over the round floor, eight at 60
 // over the second floor.

@@ -256,7 +256,7 @@ Image floorTexture() {
     for (int ty = 0; ty < 4; ++ty)
         for (int tx = 0; tx < 8; ++tx) {
             const bool pale = (tx + ty) % 2 == 0;
-            const float tone = pale ? rng.range(0.66f, 0.74f) : rng.range(0.17f, 0.22f);
+            const float tone = pale ? rng.range(0.68f, 0.76f) : rng.range(0.32f, 0.38f);
             for (int y = 0; y < 128; ++y)
                 for (int x = 0; x < 128; ++x) {
                     const int px = tx * 128 + x, py = 512 + ty * 128 + y;

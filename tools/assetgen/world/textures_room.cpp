@@ -120,7 +120,9 @@ void paintPanels(Image& img) {
             }
 }
 
-// Dark coffers in pale frames, a round downlight in each.
+// Lavender coffers in pale plaster frames, a round downlight in each. The ceiling fills the
+// top of many of the tour's pictures and only the ambient light and the fog reach it, so it
+// is painted light.
 void paintCoffers(Image& img) {
     for (int y = 0; y < kCofferRows; ++y)
         for (int x = 0; x < kRoomSize; ++x) {
@@ -130,20 +132,20 @@ void paintCoffers(Image& img) {
             const float n = fbm(x / 1024.0f, y / 256.0f, 16, 2, 181) - 0.5f;
             Color c;
             if (edge < 3)
-                c = grey(0.08f);
+                c = grey(0.30f);
             else if (edge < 10)
-                c = {0.30f + 0.08f * n, 0.27f + 0.08f * n, 0.34f + 0.08f * n, 1};
+                c = {0.78f + 0.08f * n, 0.74f + 0.08f * n, 0.80f + 0.08f * n, 1};
             else if (edge < 13)
-                c = grey(0.06f);
+                c = grey(0.34f);
             else
-                c = {0.15f + 0.05f * n, 0.12f + 0.05f * n, 0.19f + 0.05f * n, 1};
+                c = {0.55f + 0.05f * n, 0.50f + 0.05f * n, 0.62f + 0.05f * n, 1};
             img.at(x, kCofferRow + y) = c;
         }
     for (int ty = 0; ty < 2; ++ty)
         for (int tx = 0; tx < 8; ++tx) {
             const float cx = tx * 128 + 64.0f, cy = kCofferRow + ty * 128 + 64.0f;
             fillCircle(img, cx, cy, 10, grey(0.35f));
-            fillCircle(img, cx, cy, 7, {0.85f, 0.80f, 0.68f, 1});
+            fillCircle(img, cx, cy, 7, {1.0f, 0.96f, 0.82f, 1});
         }
 }
 

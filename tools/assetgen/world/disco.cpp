@@ -365,7 +365,10 @@ Mesh discoRoomMesh() {
     // the panes glow like the windows above them.
     lightWell(m, {-560, -560, -250}, {260, kLoungeFloor, 520}, kPosY);
     const AtlasRect coffers = finer(coffersRect(12), 40);
-    floorRect(m, kHallX0, kHallZ0, kHallX1, kNookZ, kHallTop, coffers, false);
+    // In three pieces that meet edge to edge with the same cuts, so no corner of one lies
+    // inside an edge of another (such T-junctions leave unpainted pixels along the seam).
+    floorRect(m, kHallX0, kHallZ0, kNookX, kNookZ, kHallTop, coffers, false);
+    floorRect(m, kNookX, kHallZ0, kHallX1, kNookZ, kHallTop, coffers, false);
     floorRect(m, kHallX0, kNookZ, kNookX, kHallZ1, kHallTop, coffers, false);
     partition(m);
     pillar(m, -198, 15, 4);

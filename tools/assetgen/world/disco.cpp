@@ -205,6 +205,13 @@ void truss(Mesh& m, Vec3 a, Vec3 b, float depth) {
     }
 }
 
+// A fixed rod from a truss's lower chord at height `chord` down to the ball a lamp swings on
+// at `anchor`, stopping just above it.
+void dropRod(Mesh& m, Vec3 anchor, float chord) {
+    tiledBox(m, {anchor.x - 0.22f, anchor.y + 0.55f, anchor.z - 0.22f},
+             {anchor.x + 0.22f, chord, anchor.z + 0.22f}, AtlasRect::whole(4, 4), kPosY);
+}
+
 // A hanging cable from the ceiling down to `to`.
 void cable(Mesh& m, Vec3 to) {
     tiledBox(m, {to.x - 0.15f, to.y, to.z - 0.15f}, {to.x + 0.15f, kHallTop, to.z + 0.15f},
@@ -611,12 +618,17 @@ Mesh riggMesh() {
     for (float x : {-s - over + 1, s + over - 1})
         for (float z : {-s, s})
             cable(m, {x, ya + 3, z});
+    for (float x : {-s, s})
+        for (float z : {-s, s})
+            dropRod(m, {x, kLampHighA, z}, ya);
     // Over the second floor: two long trusses carrying four lamps each (anchors at 60).
     const float yb = kLampHighB + 4;
     for (float z : {-216.0f, -162.0f}) {
         truss(m, {-172, yb, z}, {-78, yb, z}, 3);
         for (float x : {-168.0f, -82.0f})
             cable(m, {x, yb + 3, z});
+        for (float x : {-163.0f, -138.0f, -113.0f, -87.7f})
+            dropRod(m, {x, kLampHighB, z}, yb);
     }
     return m;
 }
@@ -624,8 +636,11 @@ Mesh riggMesh() {
 Mesh discoLampMesh() {
     Mesh m;
     const AtlasRect metal = AtlasRect::whole(6, 6);
-    // Hanger up to the truss and a yoke round the can.
-    tiledBox(m, {-0.25f, -1.0f, -0.25f}, {0.25f, 4.0f, 0.25f}, metal, kNegY);
+    // A ball at the anchor, the pivot the lamp swings on under the truss's fixed drop rod
+    // (so nothing of the lamp reaches up to slide along the truss), a short stem down to a
+    // yoke round the can.
+    m.append(sphere(0.7f, 4, 6));
+    tiledBox(m, {-0.25f, -1.0f, -0.25f}, {0.25f, 0.3f, 0.25f}, metal, kNegY | kPosY);
     tiledBox(m, {-3.0f, -1.5f, -0.4f}, {3.0f, -1.0f, 0.4f}, metal);
     for (float x : {-3.0f, 2.6f})
         tiledBox(m, {x, -5.0f, -0.4f}, {x + 0.4f, -1.5f, 0.4f}, metal, kPosY);

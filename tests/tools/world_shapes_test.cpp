@@ -163,6 +163,39 @@ TEST(WorldShapes, WallsFloorsAndBoxesFaceTheWayTheySay) {
     EXPECT_EQ(facingAway(tiled, {10, 5, 5}), 1.0f);
 }
 
+TEST(WorldShapes, LeanedNormalsTurnTowardsTheTargetButStayOnTheFacesSide) {
+    // The leaned normal's x (towards the targets' side) must fall in [lowX, highX]; its z is
+    // what it keeps of the face's own normal, never less than cos 75 degrees.
+    const struct {
+        Vec3 target;
+        float amount, lowX, highX;
+    } cases[] = {
+        {{0, 0, 100}, 0.9f, -0.02f, 0.02f},    // straight ahead: nothing to turn
+        {{100, 0, 100}, 1.0f, 0.69f, 0.72f},   // 45 degrees aside: all the way
+        {{100, 0, 100}, 0.5f, 0.3f, 0.5f},     // half way
+        {{100, 0, 0}, 1.0f, 0.5f, 0.9659f},    // edge-on: turns, but not past 75 degrees
+        {{100, 0, -100}, 1.0f, 0.5f, 0.9659f}, // behind the face: the same
+        {{100, 0, 100}, 0.0f, -0.02f, 0.02f},  // amount 0: unchanged
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.target.x << ", " << c.target.z << " by " << c.amount);
+        Mesh m;
+        wall(m, {-0.5f, 0}, {0.5f, 0}, -0.5f, 0.5f, AtlasRect::whole(1, 1)); // faces +z
+        Mesh before = m;
+        before.triangles.push_back(m.triangles[0]); // the part before `first` stays as it is
+        leanNormals(before, 2, c.target, c.amount);
+        for (size_t t = 0; t < 2; ++t)
+            for (const Corner& k : before.triangles[t].c)
+                EXPECT_NEAR(before.normals[k.normal].z, 1, 1e-6f);
+        const Vec3 n = before.normals[before.triangles[2].c[0].normal];
+        EXPECT_NEAR(length(n), 1, 1e-5f);
+        EXPECT_GE(n.x, c.lowX);
+        EXPECT_LE(n.x, c.highX);
+        EXPECT_GE(n.z, 0.2588f - 1e-4f);
+        expectWellFormed(before, "leaned");
+    }
+}
+
 TEST(WorldShapes, DiscsAndLathesHaveExactCountsAndFaceTheirSide) {
     Mesh top, bottom;
     disc(top, {0, 3, 0}, 2, 12, AtlasRect::whole(4, 4));

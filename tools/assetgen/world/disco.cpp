@@ -301,9 +301,9 @@ void windowFrame(Mesh& m, Vec2 from, Vec2 to, const Opening& w) {
 }
 
 // A light well: a box with its faces turned inwards and the face `open` left out.
-void lightWell(Mesh& m, Vec3 lo, Vec3 hi, int open) {
+void lightWell(Mesh& m, const WellBox& box, int open) {
     Mesh well;
-    stretchedBox(well, lo, hi, darkRect(), open);
+    stretchedBox(well, {box.x0, box.y0, box.z0}, {box.x1, box.y1, box.z1}, darkRect(), open);
     well.flip();
     m.append(well);
 }
@@ -360,17 +360,14 @@ Mesh discoRoomMesh() {
     }
     // The wells reach far to the sides and up and down, so that no look through a window
     // meets their sides before their far end.
-    lightWell(m, {kHallX0 - 200, -300, kHallZ0 - kWellDepth},
-              {kHallX1 + 300, kHallTop + 300, kHallZ0}, kPosZ);
-    lightWell(m, {kHallX0 - kSideWellDepth, -560, kTableZ - 300},
-              {kHallX0, kHallTop + 300, kTableZ + kWellDepth}, kPosX);
+    lightWell(m, kBoothWell, kPosZ);
+    lightWell(m, kWestWell, kPosX);
     // North of the lounge the well is open towards the west one, which its rays reach.
-    lightWell(m, {kHallX0, -560, kHallZ1},
-              {kHallX1 + 240, kHallTop + 300, kHallZ1 + kSideWellDepth}, kNegZ | kNegX);
+    lightWell(m, kNorthWell, kNegZ | kNegX);
     skyline(m);
     // Below the lounge's glass floor a well reaches far down and out under the hall, so that
     // the panes glow like the windows above them.
-    lightWell(m, {-560, -560, -250}, {260, kLoungeFloor, 520}, kPosY);
+    lightWell(m, kFloorWell, kPosY);
     const AtlasRect coffers = finer(coffersRect(12), 40);
     // In three pieces that meet edge to edge with the same cuts, so no corner of one lies
     // inside an edge of another (such T-junctions leave unpainted pixels along the seam).

@@ -86,6 +86,19 @@ constexpr float kWellDepth = 520.0f;
 // The wells beside the hall are shallower: the main room sees into them from across its
 // whole width, and their far sides must stay inside the far plane (1000).
 constexpr float kSideWellDepth = 300.0f;
+// The wells as boxes (low and high corners), each with its faces turned inwards and the face
+// towards its windows left open: behind the booth, west of the hall, north of the lounge
+// (open towards the west one too) and under the lounge's glass floor.
+struct WellBox {
+    float x0, y0, z0, x1, y1, z1;
+};
+constexpr WellBox kBoothWell{kHallX0 - 200, -300,           kHallZ0 - kWellDepth,
+                             kHallX1 + 300, kHallTop + 300, kHallZ0};
+constexpr WellBox kWestWell{kHallX0 - kSideWellDepth, -560, kTableZ - 300, kHallX0, kHallTop + 300,
+                            kTableZ + kWellDepth};
+constexpr WellBox kNorthWell{kHallX0,       -560,           kHallZ1,
+                             kHallX1 + 240, kHallTop + 300, kHallZ1 + kSideWellDepth};
+constexpr WellBox kFloorWell{-560, -560, -250, 260, kLoungeFloor, 520};
 
 // Lamp anchors (the lamps swing about them): four at 66 over the round floor, eight at 60
 // over the second floor.

@@ -84,6 +84,38 @@ TEST(WorldAssets, EveryMeshReadsBackWellFormed) {
     }
 }
 
+TEST(WorldAssets, PiecedSurfacesHaveNoTJunctions) {
+    // Surfaces pieced together from many rectangles: no corner lies inside another
+    // triangle's edge, where rounding would leave pixels of the clear colour on the seam.
+    for (const char* name : {"ground", "roof", "disco_house", "disco_room1", "floor", "scenes"}) {
+        SCOPED_TRACE(name);
+        const std::vector<Tri> tris = trianglesOf(model(name));
+        std::vector<P3> corners;
+        for (const Tri& t : tris)
+            for (P3 p : {t.a, t.b, t.c})
+                corners.push_back(p);
+        int junctions = 0;
+        for (const Tri& t : tris)
+            for (int e = 0; e < 3; ++e) {
+                const P3 a = e == 0 ? t.a : e == 1 ? t.b : t.c;
+                const P3 b = e == 0 ? t.b : e == 1 ? t.c : t.a;
+                const P3 d = b - a;
+                const float len = norm(d);
+                for (const P3& p : corners) {
+                    if (p.x < std::min(a.x, b.x) - 1e-3f || p.x > std::max(a.x, b.x) + 1e-3f ||
+                        p.z < std::min(a.z, b.z) - 1e-3f || p.z > std::max(a.z, b.z) + 1e-3f ||
+                        p.y < std::min(a.y, b.y) - 1e-3f || p.y > std::max(a.y, b.y) + 1e-3f)
+                        continue;
+                    const float along = dot(p - a, d) / len;
+                    if (along > 1e-3f && along < len - 1e-3f &&
+                        norm(p - (a + d * (along / len))) < 1e-3f)
+                        ++junctions;
+                }
+            }
+        EXPECT_EQ(junctions, 0);
+    }
+}
+
 TEST(WorldAssets, EveryTextureIsAColourPngOfAPowerOfTwoSide) {
     for (const char* name : kTextures) {
         SCOPED_TRACE(name);

@@ -196,6 +196,44 @@ TEST(WorldShapes, LeanedNormalsTurnTowardsTheTargetButStayOnTheFacesSide) {
     }
 }
 
+TEST(WorldShapes, TJunctionsAreSplitSoNeighboursShareTheirCorners) {
+    // Walls of one height meeting at a corner share their corner's ends: nothing to split.
+    Mesh corners;
+    wall(corners, {0, 0}, {2, 0}, 0, 2, AtlasRect::whole(2, 2));
+    wall(corners, {2, 0}, {2, 2}, 0, 2, AtlasRect::whole(1, 1));
+    EXPECT_EQ(removeTJunctions(corners), 0);
+    EXPECT_EQ(corners.triangles.size(), 4u);
+    // A wall 2 wide on two walls 1 wide: the lower walls' shared corner at (1, 0, 0) lies
+    // inside the wide wall's bottom edge, and only one of its triangles has that edge.
+    Mesh line;
+    wall(line, {0, 0}, {2, 0}, 0, 2, AtlasRect::whole(2, 2));
+    wall(line, {0, 0}, {1, 0}, -1, 0, AtlasRect::whole(1, 1));
+    wall(line, {1, 0}, {2, 0}, -1, 0, AtlasRect::whole(1, 1));
+    EXPECT_EQ(removeTJunctions(line), 1);
+    EXPECT_EQ(line.triangles.size(), 7u);
+    expectWellFormed(line, "welded");
+    float area = 0;
+    int atJunction = 0;
+    for (size_t i = 0; i < line.triangles.size(); ++i) {
+        const Triangle& t = line.triangles[i];
+        const Vec3 a = corner(line, t, 0), b = corner(line, t, 1), c = corner(line, t, 2);
+        area += 0.5f * length(cross(b - a, c - a));
+        for (int k = 0; k < 3; ++k) {
+            const Vec3 p = corner(line, t, k);
+            if (p.x != 1 || p.y != 0 || p.z != 0)
+                continue;
+            ++atJunction;
+            // The wide wall's three triangles come first; their texture runs on across the
+            // split edge, one unit of a copy 2 units wide.
+            if (i < 3) {
+                EXPECT_NEAR(line.uvs[t.c[k].uv].u, 0.5f, 1e-5f);
+            }
+        }
+    }
+    EXPECT_EQ(atJunction, 2 + 3);        // both halves of the split; three small-wall corners
+    EXPECT_NEAR(area, 4 + 1 + 1, 1e-4f); // nothing lost, nothing doubled
+}
+
 TEST(WorldShapes, DiscsAndLathesHaveExactCountsAndFaceTheirSide) {
     Mesh top, bottom;
     disc(top, {0, 3, 0}, 2, 12, AtlasRect::whole(4, 4));

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <utility>
 
 namespace gen {
 namespace world {
@@ -238,6 +240,90 @@ void lathe(Mesh& mesh, const std::vector<Vec2>& profile, int segments, const Atl
                                  rect.at(u0, v1), nor(a0), nor(a1), nor(a0), mid);
         }
     }
+}
+
+namespace {
+
+// Corner positions in a grid of cells, to find those near an edge quickly.
+struct PointGrid {
+    float cell;
+    std::map<std::pair<int, int>, std::vector<Vec3>> cells; // keyed by x and z cell
+
+    int key(float v) const { return static_cast<int>(std::floor(v / cell)); }
+    void add(Vec3 p) {
+        std::vector<Vec3>& list = cells[{key(p.x), key(p.z)}];
+        for (const Vec3& q : list)
+            if (q.x == p.x && q.y == p.y && q.z == p.z)
+                return;
+        list.push_back(p);
+    }
+    // Points strictly inside the segment a-b (off its ends), ordered from a to b.
+    std::vector<std::pair<float, Vec3>> on(Vec3 a, Vec3 b) const {
+        std::vector<std::pair<float, Vec3>> out;
+        const Vec3 d = b - a;
+        const float len2 = dot(d, d);
+        if (len2 <= 0)
+            return out;
+        const float len = std::sqrt(len2), eps = 1e-3f;
+        for (int i = key(std::min(a.x, b.x) - eps); i <= key(std::max(a.x, b.x) + eps); ++i)
+            for (int j = key(std::min(a.z, b.z) - eps); j <= key(std::max(a.z, b.z) + eps); ++j) {
+                const auto it = cells.find({i, j});
+                if (it == cells.end())
+                    continue;
+                for (const Vec3& p : it->second) {
+                    const float t = dot(p - a, d) / len2;
+                    if (t * len < eps || (1 - t) * len < eps)
+                        continue;
+                    if (length(p - (a + d * t)) < eps)
+                        out.push_back({t, p});
+                }
+            }
+        std::sort(out.begin(), out.end(),
+                  [](const auto& x, const auto& y) { return x.first < y.first; });
+        return out;
+    }
+};
+
+Vec2 lerp(Vec2 a, Vec2 b, float t) {
+    return {a.u + (b.u - a.u) * t, a.v + (b.v - a.v) * t};
+}
+
+// Splits triangle `tri` at the first point found on one of its edges and recurses into both
+// halves; a finished triangle is appended to `out`.
+void splitAtJunctions(Mesh& mesh, const PointGrid& grid, const Triangle& tri,
+                      std::vector<Triangle>& out, int& splits, int depth) {
+    for (int e = 0; e < 3 && depth < 64; ++e) {
+        const Corner a = tri.c[e], b = tri.c[(e + 1) % 3], c = tri.c[(e + 2) % 3];
+        const Vec3 pa = mesh.positions[a.position], pb = mesh.positions[b.position];
+        const auto points = grid.on(pa, pb);
+        if (points.empty())
+            continue;
+        const auto& [t, p] = points[points.size() / 2];
+        const Vec3 n = normalize(mesh.normals[a.normal] * (1 - t) + mesh.normals[b.normal] * t);
+        const Corner mid{mesh.addPosition(p), mesh.addUv(lerp(mesh.uvs[a.uv], mesh.uvs[b.uv], t)),
+                         mesh.addNormal(n)};
+        ++splits;
+        splitAtJunctions(mesh, grid, Triangle{{a, mid, c}}, out, splits, depth + 1);
+        splitAtJunctions(mesh, grid, Triangle{{mid, b, c}}, out, splits, depth + 1);
+        return;
+    }
+    out.push_back(tri);
+}
+
+} // namespace
+
+int removeTJunctions(Mesh& mesh) {
+    PointGrid grid{16.0f, {}};
+    for (const Triangle& t : mesh.triangles)
+        for (const Corner& c : t.c)
+            grid.add(mesh.positions[c.position]);
+    std::vector<Triangle> out;
+    int splits = 0;
+    const std::vector<Triangle> before = mesh.triangles;
+    for (const Triangle& t : before)
+        splitAtJunctions(mesh, grid, t, out, splits, 0);
+    mesh.triangles = out;
+    return splits;
 }
 
 void leanNormals(Mesh& mesh, size_t first, Vec3 target, float amount) {

@@ -82,6 +82,12 @@ void lathe(Mesh& mesh, const std::vector<Vec2>& profile, int segments, const Atl
 // more of it, and the winding still agrees with every normal. Each corner gets its own normal.
 void leanNormals(Mesh& mesh, size_t first, Vec3 target, float amount);
 
+// Splits every triangle whose edge passes through a corner of another triangle (a
+// T-junction), so that neighbouring triangles share their edges' end points exactly: where
+// they do not, rounding leaves single unpainted pixels along the seam. The new corners take
+// the texture coordinates and normals of the edge they split. Returns the number of splits.
+int removeTJunctions(Mesh& mesh);
+
 // Appends a copy of `part` placed by `xf`.
 inline void place(Mesh& mesh, const Mesh& part, const Transform& xf) {
     mesh.append(part, xf);

@@ -4,31 +4,47 @@
 #include <cstdio>
 
 #include "common/generators.h"
+#include "world/builders.h"
 #include "world/textures.h"
 
 namespace gen {
 namespace world {
 
+namespace {
+
+// The mesh made by `make` with its T-junctions removed: for the surfaces pieced together from
+// many tiled rectangles that meet edge to edge, where the seams would otherwise show single
+// pixels of the clear colour against the fog.
+std::function<Mesh()> welded(Mesh (*make)()) {
+    return [make] {
+        Mesh m = make();
+        removeTJunctions(m);
+        return m;
+    };
+}
+
+} // namespace
+
 const std::vector<MeshAsset>& meshAssets() {
     static const std::vector<MeshAsset> assets = {
-        {"ground.obj", groundMesh},
+        {"ground.obj", welded(groundMesh)},
         {"houses.obj", housesMesh},
         {"house.obj", houseMesh},
         {"car.obj", carMesh},
         {"softbox.obj", softboxMesh},
-        {"disco_room1.obj", discoRoomMesh},
+        {"disco_room1.obj", welded(discoRoomMesh)},
         {"lamps.obj", lampsMesh},
-        {"roof.obj", roofMesh},
+        {"roof.obj", welded(roofMesh)},
         {"loudspeekers.obj", loudspeakersMesh},
         {"tables.obj", tablesMesh},
-        {"scenes.obj", scenesMesh},
-        {"floor.obj", floorMesh},
+        {"scenes.obj", welded(scenesMesh)},
+        {"floor.obj", welded(floorMesh)},
         {"rigg.obj", riggMesh},
         {"disco_lamp.obj", discoLampMesh},
         {"blend.obj", blendMesh},
         {"sofa.obj", sofaMesh},
         {"joint.obj", jointMesh},
-        {"disco_house.obj", discoHouseMesh},
+        {"disco_house.obj", welded(discoHouseMesh)},
     };
     return assets;
 }

@@ -94,12 +94,14 @@ AtlasRect facadeRect(int style) {
 Image windowsTexture() {
     Image img(kWindowsSize, kWindowsSize);
     Rng rng(51);
-    const Color warm{1.0f, 0.86f, 0.52f, 1}, cool{0.70f, 0.82f, 0.95f, 1};
+    // The city is lit by one red light, so only value tells its surfaces apart: most windows
+    // are lit near white, the walls are mid-toned, and white trims mark every storey.
+    const Color warm{1.0f, 0.95f, 0.78f, 1}, cool{0.88f, 0.95f, 1.0f, 1};
     auto litColour = [&](float shadeDark) {
         const float r = rng.uniform();
-        if (r < 0.30f)
-            return mix(warm, {1, 0.6f, 0.3f, 1}, rng.uniform() * 0.5f);
         if (r < 0.42f)
+            return mix(warm, {1, 0.8f, 0.55f, 1}, rng.uniform() * 0.5f);
+        if (r < 0.60f)
             return cool;
         return Color{0.10f * shadeDark, 0.12f * shadeDark, 0.18f * shadeDark, 1};
     };
@@ -112,7 +114,7 @@ Image windowsTexture() {
                 Color c;
                 switch (style) {
                 case 0:
-                    c = {0.34f, 0.36f, 0.42f, 1};
+                    c = {0.50f, 0.52f, 0.58f, 1};
                     break; // office panels
                 case 1: {  // brick
                     const bool mortar = y % 8 == 0 || (x + (y / 8 % 2) * 8) % 16 == 0;
@@ -138,7 +140,7 @@ Image windowsTexture() {
                     img.fillRect(x0 + w * 32 + 2, sy + 24, x0 + w * 32 + 31, sy + 44, c);
                     img.fillRect(x0 + w * 32 + 16, sy + 24, x0 + w * 32 + 17, sy + 44, grey(0.3f));
                 }
-                img.fillRect(x0, sy + 46, x0 + 128, sy + 49, grey(0.45f));
+                img.fillRect(x0, sy + 46, x0 + 128, sy + 49, grey(0.92f));
                 continue;
             }
             for (int w = 0; w < 4; ++w) {
@@ -178,12 +180,19 @@ Image windowsTexture() {
                 if (style == 1 || style == 3) // sill
                     img.fillRect(wx + ax - 3, sy + by + 2, wx + bx + 3, sy + by + 5, grey(0.7f));
             }
-            if (style == 0) // floor slab lines
-                img.fillRect(x0, sy, x0 + 128, sy + 3, grey(0.25f));
+            if (style != 2) // a white trim along every floor
+                img.fillRect(x0, sy, x0 + 128, sy + 3, grey(0.92f));
             if (style == 3 && storey % 2 == 0) // balcony rails
                 for (int x = 0; x < 128; x += 4)
                     img.fillRect(x0 + x, sy + 44, x0 + x + 1, sy + 58, grey(0.2f));
         }
+        // Shop signs over the ground floor (the image's lowest storey): white boards with
+        // dark letters, one name per facade style.
+        static const char* const kSigns[4] = {"HOTEL", "BAR 24", "CAFE", "DISCO"};
+        img.fillRect(x0 + 6, 452, x0 + 122, 468, grey(0.95f));
+        img.fillRect(x0 + 6, 468, x0 + 122, 470, grey(0.25f));
+        const int width = textWidth(kSigns[style], 2);
+        drawText(img, x0 + 64 - width / 2, 453, kSigns[style], 2, {0.12f, 0.10f, 0.14f, 1});
     }
     return img;
 }

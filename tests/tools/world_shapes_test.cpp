@@ -170,12 +170,13 @@ TEST(WorldShapes, LeanedNormalsTurnTowardsTheTargetButStayOnTheFacesSide) {
         Vec3 target;
         float amount, lowX, highX;
     } cases[] = {
-        {{0, 0, 100}, 0.9f, -0.02f, 0.02f},    // straight ahead: nothing to turn
-        {{100, 0, 100}, 1.0f, 0.69f, 0.72f},   // 45 degrees aside: all the way
-        {{100, 0, 100}, 0.5f, 0.3f, 0.5f},     // half way
-        {{100, 0, 0}, 1.0f, 0.5f, 0.9659f},    // edge-on: turns, but not past 75 degrees
-        {{100, 0, -100}, 1.0f, 0.5f, 0.9659f}, // behind the face: the same
-        {{100, 0, 100}, 0.0f, -0.02f, 0.02f},  // amount 0: unchanged
+        {{0, 0, 100}, 0.9f, -0.02f, 0.02f},     // straight ahead: nothing to turn
+        {{100, 0, 100}, 1.0f, 0.69f, 0.72f},    // 45 degrees aside: all the way
+        {{100, 0, 100}, 0.5f, 0.3f, 0.5f},      // half way
+        {{100, 0, 0}, 1.0f, 0.96f, 0.9659f},    // edge-on: turns as far as 75 degrees
+        {{100, 0, -100}, 1.0f, 0.96f, 0.9659f}, // behind the face: the same
+        {{0, 0, -100}, 1.0f, -0.02f, 0.02f},    // straight behind: no way to turn
+        {{100, 0, 100}, 0.0f, -0.02f, 0.02f},   // amount 0: unchanged
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.target.x << ", " << c.target.z << " by " << c.amount);

@@ -185,7 +185,7 @@ P3 jointOf(const Lib3dsNode* node) {
 
 // The bone as the demo draws it: from the joint along the node's own +x axis, as long as
 // the distance to its farthest child, whichever way the children lie.
-void sampleBones(Lib3dsNode* node, int perBone, std::vector<P3>& out) {
+void sampleBones(Lib3dsNode* node, int perBone, float from, float to, std::vector<P3>& out) {
     for (; node; node = node->next) {
         if (drawsABone(node)) {
             float length = 0;
@@ -199,15 +199,16 @@ void sampleBones(Lib3dsNode* node, int perBone, std::vector<P3>& out) {
             const float* x = node->matrix[0];
             const P3 a = jointOf(node), axis = unit(P3{x[0], x[2], -x[1]});
             for (int k = 0; k <= perBone; ++k)
-                out.push_back(a + axis * (length * k / perBone));
+                out.push_back(a + axis * (length * (from + (to - from) * k / perBone)));
         }
-        sampleBones(node->childs, perBone, out);
+        sampleBones(node->childs, perBone, from, to, out);
     }
 }
 
 } // namespace
 
-std::vector<std::vector<P3>> bonePoints(const std::string& motion, int frameStep, int perBone) {
+std::vector<std::vector<P3>> bonePoints(const std::string& motion, int frameStep, int perBone,
+                                        float from, float to) {
     std::vector<std::vector<P3>> frames;
     const std::string root = generatedFigures();
     if (root.empty())
@@ -218,7 +219,7 @@ std::vector<std::vector<P3>> bonePoints(const std::string& motion, int frameStep
     for (int frame = 0; frame < std::max(1, static_cast<int>(file->frames)); frame += frameStep) {
         lib3ds_file_eval(file, static_cast<float>(frame));
         frames.emplace_back();
-        sampleBones(file->nodes, perBone, frames.back());
+        sampleBones(file->nodes, perBone, from, to, frames.back());
     }
     lib3ds_file_free(file);
     return frames;

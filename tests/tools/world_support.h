@@ -46,10 +46,12 @@ float rayHit(P3 origin, P3 dir, const std::vector<Tri>& tris, int* which);
 
 // Points along the bones of one figure on `motion` (a file of models/moves/), every
 // `frameStep`-th frame of its loop: for each frame, `perBone` + 1 points along each drawn
-// node's bone axis (from its joint along its +x, as far as its farthest child), in the
+// node's bone axis (from its joint along its +x, as far as its farthest child; `from` and
+// `to` stretch that span, in fractions of it, to where the bone mesh really ends), in the
 // figure's own frame as the demo draws it unturned and unscaled (renderer axes, feet at
 // y = 0, facing +z). Empty when the figures could not be generated.
-std::vector<std::vector<P3>> bonePoints(const std::string& motion, int frameStep, int perBone);
+std::vector<std::vector<P3>> bonePoints(const std::string& motion, int frameStep, int perBone,
+                                        float from = 0, float to = 1);
 
 // Triangles one figure drawn on `motion` (a file of models/moves/) sends: a bone per drawn
 // node, the head model on "Head", the body model on "Upper spin" when `withBody`; -1 when

@@ -327,20 +327,20 @@ int removeTJunctions(Mesh& mesh) {
 }
 
 void leanNormals(Mesh& mesh, size_t first, Vec3 target, float amount) {
-    const float minCos = 0.2588f; // cos 75 degrees
+    const float maxCos = 0.2588f, maxSin = 0.9659f; // 75 degrees
     for (size_t i = first; i < mesh.triangles.size(); ++i)
         for (Corner& c : mesh.triangles[i].c) {
             const Vec3 n = normalize(mesh.normals[c.normal]);
-            const Vec3 toTarget = normalize(target - mesh.positions[c.position]);
-            Vec3 lean = n;
-            // Halve the turn until the normal stays close enough to its face's.
-            for (float k = amount; k > 1e-3f; k *= 0.5f) {
-                lean = normalize(n * (1 - k) + toTarget * k);
-                if (dot(lean, n) >= minCos)
-                    break;
-                lean = n;
-            }
-            c.normal = mesh.addNormal(lean);
+            Vec3 toward = normalize(target - mesh.positions[c.position]);
+            // A target further than 75 degrees off the face's normal is taken at the edge of
+            // that cone, in the target's direction round the normal.
+            const float along = dot(toward, n);
+            const Vec3 side = toward - n * along;
+            if (along < maxCos && length(side) > 1e-6f)
+                toward = n * maxCos + normalize(side) * maxSin;
+            else if (along < maxCos)
+                toward = n;
+            c.normal = mesh.addNormal(normalize(n * (1 - amount) + toward * amount));
         }
 }
 

@@ -77,9 +77,10 @@ void disc(Mesh& mesh, Vec3 centre, float radius, int segments, const AtlasRect& 
 void lathe(Mesh& mesh, const std::vector<Vec2>& profile, int segments, const AtlasRect& rect);
 
 // Leans the normals of triangles [first, end) towards `target`: each corner's normal turns
-// by `amount` (0 not at all, 1 straight at the target) towards the target, but stays within
-// 75 degrees of its face's own normal. Faces far from a light, or turned from it, then catch
-// more of it, and the winding still agrees with every normal. Each corner gets its own normal.
+// by `amount` (0 not at all, 1 all the way) towards the target, or towards the edge of the
+// 75-degree cone round its face's normal where the target lies outside it. Faces far from a
+// light, or turned from it, then catch more of it, and the winding still agrees with every
+// normal. Each corner gets its own normal.
 void leanNormals(Mesh& mesh, size_t first, Vec3 target, float amount);
 
 // Splits every triangle whose edge passes through a corner of another triangle (a

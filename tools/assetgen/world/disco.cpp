@@ -137,10 +137,10 @@ Mesh sofa(float width) {
     const float seat = kSeatHeight, front = kSeatFront, w = width / 2;
     tiledBox(m, {-w, 0, -3}, {w, seat - 1.8f, front - 3.5f}, cloth, kNegY | kNegZ);
     tiledBox(m, {-w + 0.3f, seat - 1.8f, -3}, {w - 0.3f, seat, front}, cloth, kNegY | kNegZ);
-    tiledBox(m, {-w, 0, -6.5f}, {w, seat + 6.5f, -3}, cloth, kNegY);
+    tiledBox(m, {-w, 0, -6.5f}, {w, seat + 5.5f, -3}, cloth, kNegY);
     for (float side : {-1.0f, 1.0f}) {
         const float x0 = side < 0 ? -w - 2.2f : w, x1 = side < 0 ? -w : w + 2.2f;
-        tiledBox(m, {x0, 0, -6.5f}, {x1, seat + 2, front}, cloth, kNegY);
+        tiledBox(m, {x0, 0, -6.5f}, {x1, seat + 1.5f, front}, cloth, kNegY);
     }
     return m;
 }
@@ -412,7 +412,7 @@ Mesh discoRoomMesh() {
             panelWall(m, start, along, cols, 4, panel, i);
         }
     }
-    leanNormals(m, pitStart, kLightsCentre, 0.9f);
+    leanNormals(m, pitStart, kLightsCentre, 1.0f);
     return m;
 }
 
@@ -458,7 +458,7 @@ Mesh floorMesh() {
     for (float x = kGlassX0; x <= kGlassX1 + 0.01f; x += (kGlassX1 - kGlassX0) / kGlassPanes)
         floorRect(m, x - 0.6f, kGlassZ0 - 0.5f, x + 0.6f, kGlassZ1 + 0.5f, kLoungeFloor + 0.04f,
                   bar);
-    leanNormals(m, lounge, kLightsCentre, 0.9f);
+    leanNormals(m, lounge, kLightsCentre, 1.0f);
     floorRect(m, kStageX0, kStageZ0, kStageX1, kStageZ1, kStageTop, stone);
     floorRect(m, kDaisX0, kDaisZ0, kDaisX1, kDaisZ1, kDaisTop, stone);
     floorRect(m, kBoothX0, kBoothZ0, kBoothX1, kBoothZ1, kBoothTop, stone);
@@ -547,7 +547,7 @@ Mesh tablesMesh() {
     for (Vec2 p : {Vec2{-150, 100}, Vec2{-100, 140}})
         m.append(pedestalTable(4, kLoungeFloor, kLoungeFloor + 9, 10),
                  Transform::translate({p.u, 0, p.v}));
-    leanNormals(m, lounge, kLightsCentre, 0.9f);
+    leanNormals(m, lounge, kLightsCentre, 1.0f);
     // High tables round the round floor.
     for (int k = 0; k < 6; ++k) {
         const float a = 0.5236f + k * 1.0472f;
@@ -568,7 +568,7 @@ Mesh sofaMesh() {
     m.append(sofa(22), facing({-121, kLoungeFloor, 95}, 0));
     m.append(sofa(36), facing({-156, kLoungeFloor, 143}, 180));
     m.append(sofa(24), facing({-95, kLoungeFloor, 73}, 0));
-    leanNormals(m, 0, kLightsCentre, 0.9f);
+    leanNormals(m, 0, kLightsCentre, 1.0f);
     // The seat on the dais, and sofas along the walls of the main room.
     m.append(sofa(24), facing({-110, kDaisTop, -56}, -90));
     m.append(sofa(40), facing({kHallX1 - 8, 0, -40}, -90));

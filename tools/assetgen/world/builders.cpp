@@ -328,20 +328,27 @@ int removeTJunctions(Mesh& mesh) {
 
 void leanNormals(Mesh& mesh, size_t first, Vec3 target, float amount) {
     const float maxCos = 0.2588f, maxSin = 0.9659f; // 75 degrees
-    for (size_t i = first; i < mesh.triangles.size(); ++i)
-        for (Corner& c : mesh.triangles[i].c) {
+    for (size_t i = first; i < mesh.triangles.size(); ++i) {
+        Triangle& t = mesh.triangles[i];
+        const Vec3 p0 = mesh.positions[t.c[0].position], p1 = mesh.positions[t.c[1].position],
+                   p2 = mesh.positions[t.c[2].position];
+        // The cone is round the face's own normal: a smooth surface's corner normals may
+        // already lean away from it.
+        const Vec3 face = normalize(cross(p1 - p0, p2 - p0));
+        for (Corner& c : t.c) {
             const Vec3 n = normalize(mesh.normals[c.normal]);
             Vec3 toward = normalize(target - mesh.positions[c.position]);
             // A target further than 75 degrees off the face's normal is taken at the edge of
             // that cone, in the target's direction round the normal.
-            const float along = dot(toward, n);
-            const Vec3 side = toward - n * along;
+            const float along = dot(toward, face);
+            const Vec3 side = toward - face * along;
             if (along < maxCos && length(side) > 1e-6f)
-                toward = n * maxCos + normalize(side) * maxSin;
+                toward = face * maxCos + normalize(side) * maxSin;
             else if (along < maxCos)
-                toward = n;
+                toward = face;
             c.normal = mesh.addNormal(normalize(n * (1 - amount) + toward * amount));
         }
+    }
 }
 
 } // namespace world

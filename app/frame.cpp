@@ -54,6 +54,7 @@ void keyboard(unsigned char key, int, int) {
     switch (key) {
     case 'q':
     case 'Q':
+    case 27: // Escape
         platform::fatalExit(1);
     case 's':
     case 'S':

@@ -16,6 +16,6 @@ void display();
 // GL_PROJECTION current. A height of 0 is treated as 1.
 void reshape(int width, int height);
 
-// GLUT keyboard callback: q/Q quit with status 1; w/W and s/S change the attenuation by
-// 0.001 and print it; any other key does nothing.
+// GLUT keyboard callback: q/Q and Escape quit with status 1; w/W and s/S change the attenuation
+// by 0.001 and print it; any other key does nothing.
 void keyboard(unsigned char key, int x, int y);

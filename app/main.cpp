@@ -7,6 +7,7 @@
 #include "app/startup.h"
 #include "app/startup_report.h"
 #include "platform/fatal.h"
+#include "platform/swap_control.h"
 
 static void requestRedisplay() { glutPostRedisplay(); }
 
@@ -24,6 +25,9 @@ int main(int argc, char** argv) {
     glutInitWindowPosition(0, 0);
     glutCreateWindow("Motha fucka Quorvex!");
     glutFullScreen();
+    // One frame per display refresh where the driver can sync: without it a real GPU spins at
+    // thousands of frames a second, and the city's per-frame closing drift runs far too long.
+    platform::requestSwapInterval(1);
     setupFixedGlState();
     glutSetCursor(GLUT_CURSOR_NONE);
     markMilestone(Milestone::windowReady);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -34,16 +35,28 @@ int fail(const std::string& message) {
     return 1;
 }
 
-// The loaders read "../models/..." and so on. Run from anywhere else, the tool moves to its
-// own directory (build/bin) when the assets are found from there.
-void findAssets() {
+// The loaders read "../models/..." and so on. The installed launcher names the installed
+// tree in QUORVEX_HOME (its bin/ beside models/, textures/ and music/); otherwise, run from
+// anywhere else, the tool moves to its own directory (build/bin) when the assets are found
+// from there. Output paths are made absolute before this.
+bool findAssets() {
     std::error_code ec;
+    if (const char* home = std::getenv("QUORVEX_HOME"); home && *home) {
+        const fs::path bin = fs::path(home) / "bin";
+        if (!fs::is_directory(bin / "../models", ec) || chdir(bin.c_str()) != 0) {
+            std::fprintf(stderr, "demo-capture: QUORVEX_HOME=%s holds no bin/ and models/\n",
+                         home);
+            return false;
+        }
+        return true;
+    }
     if (fs::is_directory("../models", ec))
-        return;
+        return true;
     const fs::path exeDir = fs::read_symlink("/proc/self/exe", ec).parent_path();
     if (!ec && fs::is_directory(exeDir / "../models", ec) && chdir(exeDir.c_str()) == 0)
         std::fprintf(stderr, "demo-capture: no ../models here; reading the assets from %s\n",
                      fs::weakly_canonical(exeDir / "..").c_str());
+    return true;
 }
 
 bool makeParent(const std::string& path, std::string* error) {
@@ -390,7 +403,8 @@ int run(int argc, char** argv) {
     const std::string out = absolute(o.out);
     const std::string sheet = absolute(o.sheet);
     const std::string figures = absolute(o.figures);
-    findAssets();
+    if (!findAssets())
+        return 1;
     if (!o.figures.empty()) {
         if (!makeParent(figures, &error)) {
             std::fprintf(stderr, "demo-capture: %s\n", error.c_str());

@@ -44,8 +44,7 @@ bool findAssets() {
     if (const char* home = std::getenv("QUORVEX_HOME"); home && *home) {
         const fs::path bin = fs::path(home) / "bin";
         if (!fs::is_directory(bin / "../models", ec) || chdir(bin.c_str()) != 0) {
-            std::fprintf(stderr, "demo-capture: QUORVEX_HOME=%s holds no bin/ and models/\n",
-                         home);
+            std::fprintf(stderr, "demo-capture: QUORVEX_HOME=%s holds no bin/ and models/\n", home);
             return false;
         }
         return true;

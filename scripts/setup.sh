@@ -13,6 +13,7 @@ PACKAGES=(
     libpng-dev lib3ds-dev libsdl2-mixer-dev libmp3lame-dev libasound2-dev libmpg123-dev
     libgtest-dev libbenchmark-dev
     ffmpeg xvfb xdotool x11-utils xauth strace libxfixes-dev
+    file lintian
 )
 
 missing_packages() {
@@ -55,7 +56,8 @@ install_packages() {
     if ! command -v apt-get >/dev/null 2>&1 || ! command -v dpkg-query >/dev/null 2>&1; then
         echo "setup: no apt-get here. The build needs: cmake, a C++17 compiler, pkg-config," \
              "freeglut, GLU, EGL (Mesa), libpng, lib3ds 1.x, SDL2_mixer, libmp3lame," \
-             "GoogleTest, Google Benchmark; the tests also need Xvfb, xdotool and ffmpeg." >&2
+             "GoogleTest, Google Benchmark; the tests also need Xvfb, xdotool, ffmpeg, file" \
+             "and lintian." >&2
         echo "setup: going on with what is installed." >&2
         return 0
     fi

@@ -177,7 +177,8 @@ TEST_F(DemoEndToEnd, RequestsOneSwapPerRefreshAndQuitsOnEscape) {
                           "/lib/libswap_recorder.so"});
     const std::string window = findDemoWindow(demo.pid(), 60, x.name());
     ASSERT_FALSE(window.empty()) << "no demo window\nstderr: " << demo.err();
-    ASSERT_TRUE(waitForDrawnFrame(window, 60, x.name())) << "no frame drawn\nstderr: " << demo.err();
+    ASSERT_TRUE(waitForDrawnFrame(window, 60, x.name()))
+        << "no frame drawn\nstderr: " << demo.err();
 
     const std::string requests = readFile(swapLog);
     const std::string line = "GLX_EXT_swap_control interval=1 swaps_before=0 read_back=";

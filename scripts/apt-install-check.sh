@@ -21,6 +21,9 @@ skip() {
     exit 77
 }
 
+# It downloads some 180 packages and takes minutes, so the test suite asks for it by name.
+[ -n "${QUORVEX_APT_CHECK:-}" ] || [ "$#" -gt 0 ] ||
+    skip "set QUORVEX_APT_CHECK=1 to run it (it downloads a Debian 12 root and takes minutes)"
 [ "$(id -u)" -eq 0 ] || skip "needs root (debootstrap and chroot)"
 command -v debootstrap >/dev/null || skip "debootstrap is not installed (apt-get install debootstrap)"
 for tool in Xvfb xdotool ffmpeg; do

@@ -237,6 +237,20 @@ int captureFrames(const Options& o, const std::string& dir) {
     return 0;
 }
 
+// The folder of pictures for DIR/, made under its partial name (moved into place by commit
+// once every picture is in). False with `error` set when it cannot be made.
+bool openPictureDir(const std::string& dir, std::unique_ptr<PartialOutput>* out,
+                    std::string* error) {
+    if (!makeParent(partialName(dir), error))
+        return false;
+    *out = std::make_unique<PartialOutput>(partialName(dir), PartialOutput::Kind::Folder);
+    if (!fs::is_directory((*out)->path())) {
+        *error = "cannot create " + (*out)->path();
+        return false;
+    }
+    return true;
+}
+
 // Single moments: each drawn after the frames a live run at --fps would have drawn before
 // it, then written to DIR/tSSSS.mmm.png and/or laid out on the sheet.
 int captureMoments(const Options& o, const std::string& dir, const std::string& sheetPath) {
@@ -252,13 +266,8 @@ int captureMoments(const Options& o, const std::string& dir, const std::string& 
                     "give a .png name instead");
     std::string error;
     std::unique_ptr<PartialOutput> pictureDir;
-    if (!dir.empty()) {
-        if (!makeParent(partialName(dir), &error))
-            return fail(error);
-        pictureDir = std::make_unique<PartialOutput>(partialName(dir), PartialOutput::Kind::Folder);
-        if (!fs::is_directory(pictureDir->path()))
-            return fail("cannot create " + pictureDir->path());
-    }
+    if (!dir.empty() && !openPictureDir(dir, &pictureDir, &error))
+        return fail(error);
     if (!sheetPath.empty() && !makeParent(sheetPath, &error))
         return fail(error);
 
@@ -318,13 +327,8 @@ int captureMoments(const Options& o, const std::string& dir, const std::string& 
 int captureStats(const Options& o, const std::string& dir) {
     std::string error;
     std::unique_ptr<PartialOutput> pictureDir;
-    if (!dir.empty()) {
-        if (!makeParent(partialName(dir), &error))
-            return fail(error);
-        pictureDir = std::make_unique<PartialOutput>(partialName(dir), PartialOutput::Kind::Folder);
-        if (!fs::is_directory(pictureDir->path()))
-            return fail("cannot create " + pictureDir->path());
-    }
+    if (!dir.empty() && !openPictureDir(dir, &pictureDir, &error))
+        return fail(error);
     Playback playback;
     if (!startPlayback(&playback, o, &error))
         return fail(error);

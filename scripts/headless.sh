@@ -10,7 +10,9 @@ start_headless_display() {
     # would take away from the other.
     local number_file n=""
     number_file="$(mktemp)"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 +extension GLX -nolisten tcp \
+    # -noreset: by default the server resets whenever its last client leaves, and a test that
+    # connects during the reset is refused ("failed to open display").
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 +extension GLX -nolisten tcp -noreset \
         3>"$number_file" >/dev/null 2>&1 &
     HEADLESS_XVFB_PID=$!
     trap 'kill "$HEADLESS_XVFB_PID" 2>/dev/null || true' EXIT

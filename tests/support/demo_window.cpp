@@ -32,7 +32,7 @@ PrivateDisplay::PrivateDisplay() {
         dup2(null, 2);
         const std::string fd = std::to_string(ready[1]);
         execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
-               "+extension", "GLX", "-nolisten", "tcp", static_cast<char*>(nullptr));
+               "+extension", "GLX", "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
         _exit(127);
     }
     close(ready[1]);

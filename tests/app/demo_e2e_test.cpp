@@ -182,13 +182,14 @@ TEST_F(DemoEndToEnd, RequestsOneSwapPerRefreshAndQuitsOnEscape) {
     // A preloaded library comes before the sanitizer build's runtime, which that runtime
     // refuses unless told not to check; other builds ignore the option.
     const char* asan = std::getenv("ASAN_OPTIONS");
-    DemoProcess demo(buildDir() + "/bin/demo", buildDir() + "/bin", logs,
-                     {"DISPLAY=" + x.name(), "SDL_AUDIODRIVER=dummy", "QUORVEX_SWAP_LOG=" + swapLog,
-                      "QUORVEX_SWAP_OFFER=GLX_SGI_swap_control GLX_MESA_swap_control "
-                      "GLX_EXT_swap_control",
-                      "LD_PRELOAD=" + std::string(preload ? preload : "") + ":" + buildDir() +
-                          "/lib/libswap_recorder.so",
-                      "ASAN_OPTIONS=" + std::string(asan ? asan : "") + ":verify_asan_link_order=0"});
+    DemoProcess demo(
+        buildDir() + "/bin/demo", buildDir() + "/bin", logs,
+        {"DISPLAY=" + x.name(), "SDL_AUDIODRIVER=dummy", "QUORVEX_SWAP_LOG=" + swapLog,
+         "QUORVEX_SWAP_OFFER=GLX_SGI_swap_control GLX_MESA_swap_control "
+         "GLX_EXT_swap_control",
+         "LD_PRELOAD=" + std::string(preload ? preload : "") + ":" + buildDir() +
+             "/lib/libswap_recorder.so",
+         "ASAN_OPTIONS=" + std::string(asan ? asan : "") + ":verify_asan_link_order=0"});
     const std::string window = findDemoWindow(demo.pid(), 60, x.name());
     ASSERT_FALSE(window.empty()) << "no demo window\nstderr: " << demo.err();
     ASSERT_TRUE(waitForDrawnFrame(window, 60, x.name()))

@@ -59,12 +59,14 @@ void tubeUp(Mesh& m, Vec3 base, Vec3 facing, float y1, NeonTube colour) {
 
 // A wall of light panels `panel` units square, `cols` x `rows`, its lower left corner (seen
 // from the front) at `origin` on the wall, running along `along` (it faces
-// cross(along, up)). Each row starts three panels further round the colours.
-void panelWall(Mesh& m, Vec3 origin, Vec3 along, int cols, int rows, float panel, int first) {
+// cross(along, up)). Each row starts three panels further round the colours. The panels
+// stand `proud` units off the wall, or take its place where it is left out behind them.
+void panelWall(Mesh& m, Vec3 origin, Vec3 along, int cols, int rows, float panel, int first,
+               float proud = kPanelProud) {
     const Vec3 facing{-along.z, 0, along.x};
     const AtlasRect rect = finer(lightPanelsRect(panel), 3 * panel);
     for (int row = 0; row < rows; ++row)
-        tiledQuad(m, origin + facing * kPanelProud + Vec3{0, row * panel, 0}, along, {0, 1, 0},
+        tiledQuad(m, origin + facing * proud + Vec3{0, row * panel, 0}, along, {0, 1, 0},
                   cols * panel, panel, rect, {(first + 3 * row) * panel, 0});
 }
 
@@ -131,16 +133,26 @@ void partition(Mesh& m) {
 // the cushion's top at the seat height, its front (and the arms') no further forward than
 // kSeatFront, so the sitter's thighs rest on it and the calves hang in front of it. The base
 // under the cushion stands well back, so that feet drawn in under the seat stay clear of it.
-Mesh sofa(float width) {
+// With `legs` above 0 it stands that high on six slim legs, so that a lit floor shows under it.
+Mesh sofa(float width, float legs = 0) {
     Mesh m;
     const AtlasRect cloth = retroRect(kUpholstery, 12, 12);
-    const float seat = kSeatHeight, front = kSeatFront, w = width / 2;
-    tiledBox(m, {-w, 0, -3}, {w, seat - 1.8f, front - 3.5f}, cloth, kNegY | kNegZ);
+    const float seat = kSeatHeight, front = kSeatFront, w = width / 2, y0 = legs;
+    // The base's top lies under the cushion and its ends inside the arms; it keeps its
+    // bottom, which shows when it stands on legs.
+    tiledBox(m, {-w, y0, -3}, {w, seat - 1.8f, front - 3.5f}, cloth,
+             kNegZ | kPosY | kPosX | kNegX | (legs > 0 ? 0 : kNegY));
     tiledBox(m, {-w + 0.3f, seat - 1.8f, -3}, {w - 0.3f, seat, front}, cloth, kNegY | kNegZ);
-    tiledBox(m, {-w, 0, -6.5f}, {w, seat + 5.5f, -3}, cloth, kNegY);
+    tiledBox(m, {-w, y0, -6.5f}, {w, seat + 5.5f, -3}, cloth, legs > 0 ? 0 : kNegY);
     for (float side : {-1.0f, 1.0f}) {
         const float x0 = side < 0 ? -w - 2.2f : w, x1 = side < 0 ? -w : w + 2.2f;
-        tiledBox(m, {x0, 0, -6.5f}, {x1, seat + 1.5f, front}, cloth, kNegY);
+        tiledBox(m, {x0, y0, -6.5f}, {x1, seat + 1.5f, front}, cloth, legs > 0 ? 0 : kNegY);
+        if (legs > 0)
+            for (float z : {-6.0f, 0.25f, front - 0.5f}) {
+                const float x = side < 0 ? x0 + 0.5f : x1 - 0.5f;
+                stretchedBox(m, {x - 0.35f, 0, z - 0.35f}, {x + 0.35f, y0, z + 0.35f},
+                             retroPatch(1), kNegY | kPosY);
+            }
     }
     return m;
 }
@@ -311,11 +323,14 @@ void lightWell(Mesh& m, const WellBox& box, int open) {
 // The night city beyond the lounge's glass: rows of towers at growing distances in the west
 // well, so that the fog pales each row more than the one before it and the skyline reads in
 // depth. No light reaches them: each is a silhouette in the fog's colour at its distance.
-// A valley stays open behind the table, so that the dancer stands against the glow.
+// A valley stays open behind the table, so that the dancer stands against the glow. The
+// rows are laid out from the farthest but written nearest first, so that the towers a nearer
+// row hides fail the depth test.
 void skyline(Mesh& m) {
     Rng rng(191);
     const AtlasRect dark = darkRect();
     const int rows = 4;
+    Mesh rowMesh[rows];
     for (int row = rows - 1; row >= 0; --row) {
         const float x1 = kHallX0 - kSkylineNear - (kSkylineFar - kSkylineNear) * row / (rows - 1);
         const float reach = kHallX0 - x1 + 117; // distance from the close-up's eye
@@ -328,21 +343,67 @@ void skyline(Mesh& m) {
                 const float top = -30 + 0.45f * (off - valley) + 25.0f * row +
                                   rng.range(0, 45) * (rng.uniform() < 0.25f ? 2.0f : 1.0f);
                 const float depth = rng.range(12, 26);
-                // Only the faces that can turn towards the lounge.
+                // Only the faces that can turn towards the lounge, and only down to a little
+                // below the lowest look through the pit's window and the glass floor.
                 const int away = mid > kTableZ ? kPosZ : kNegZ;
-                stretchedBox(m, {x1 - depth, -300, z},
+                stretchedBox(rowMesh[row], {x1 - depth, -25 - 0.2f * reach, z},
                              {x1, std::min(top, kHallTop + 250), z + width}, dark,
                              kNegY | kNegX | away);
             }
             z += width + gap;
         }
     }
+    for (const Mesh& row : rowMesh)
+        m.append(row);
+}
+
+// The lounge pit, its walls facing into it: a pink tube under the rim, the window in its far
+// wall, and the long side walls lined with light panels below the tube.
+Mesh loungePit() {
+    Mesh m;
+    const Vec2 pit[4] = {{kLoungeX1, kLoungeZ0},
+                         {kLoungeX1, kLoungeZ1},
+                         {kLoungeX0, kLoungeZ1},
+                         {kLoungeX0, kLoungeZ0}};
+    // The long side walls: light panels below the tube (the close-up looks along them, and
+    // nothing else there could be as bright), over low glass onto the well under the lounge.
+    // The panels take the place of the bricks behind them, which would only be drawn to be
+    // hidden.
+    const AtlasRect bricks = finer(brickRect(), 20);
+    const float panel = (-4 - kPitPanelsY0) / 2; // two rows up to the tube
+    for (int i = 0; i < 4; ++i) {
+        const Vec2 from = pit[i], to = pit[(i + 1) % 4];
+        const float len = std::hypot(to.u - from.u, to.v - from.v);
+        if (i % 2 == 0) {
+            const Opening* hole = i == kPitWindowWall ? &kPitWindow : nullptr;
+            wallAround(m, from, to, kLoungeFloor, 0, bricks, hole);
+            tubeAround(m, from, to, -3.4f, kNeonPink, hole);
+            if (hole)
+                windowFrame(m, from, to, *hole);
+            continue;
+        }
+        const int cols = static_cast<int>(len / panel);
+        const float margin = (len - cols * panel) / 2;
+        const Opening panels{margin, len - margin, kPitPanelsY0, -4, 0};
+        const Opening glass{margin, len - margin, kPitSideWindowY0, kPitSideWindowY1, cols / 2};
+        wallAround(m, from, to, kLoungeFloor, kPitPanelsY0, bricks, &glass);
+        wallAround(m, from, to, kPitPanelsY0, 0, bricks, &panels);
+        tubeAlong(m, from, to, -3.4f, kNeonPink);
+        windowFrame(m, from, to, glass);
+        const Vec3 along{(to.u - from.u) / len, 0, (to.v - from.v) / len};
+        const Vec3 start = Vec3{from.u, kPitPanelsY0, from.v} + along * margin;
+        panelWall(m, start, along, cols, 2, panel, i, 0);
+    }
+    leanNormals(m, 0, kLightsCentre, 1.0f);
+    return m;
 }
 
 } // namespace
 
 Mesh discoRoomMesh() {
-    Mesh m;
+    // The close-up's own walls first, so that the hall's surfaces behind them fail the depth
+    // test there.
+    Mesh m = loungePit();
     // The shell faces inwards: walls ringed by the tubes, a coffered ceiling with downlights.
     const AtlasRect bricks = finer(brickRect(), 40);
     for (int i = 0; i < kOutlineCorners; ++i) {
@@ -358,16 +419,6 @@ Mesh discoRoomMesh() {
         if (hole)
             windowFrame(m, from, to, *hole);
     }
-    // The wells reach far to the sides and up and down, so that no look through a window
-    // meets their sides before their far end.
-    lightWell(m, kBoothWell, kPosZ);
-    lightWell(m, kWestWell, kPosX);
-    // North of the lounge the well is open towards the west one, which its rays reach.
-    lightWell(m, kNorthWell, kNegZ | kNegX);
-    skyline(m);
-    // Below the lounge's glass floor a well reaches far down and out under the hall, so that
-    // the panes glow like the windows above them.
-    lightWell(m, kFloorWell, kPosY);
     const AtlasRect coffers = finer(coffersRect(12), 40);
     // In three pieces that meet edge to edge with the same cuts, so no corner of one lies
     // inside an edge of another (such T-junctions leave unpainted pixels along the seam).
@@ -385,34 +436,18 @@ Mesh discoRoomMesh() {
         panelWall(m, {x, kBoothTop + 5, kHallZ0}, {1, 0, 0}, 2, 5, 6, 4);
     panelWall(m, {44, 16, kNookZ}, {-1, 0, 0}, 12, 3, 7, 6);
     signBand(m, {kHallX1, 46, kNookZ}, {-1, 0, 0}, kHallX1 - kNookX, 8);
-    // The lounge pit: its walls face into it, a pink tube under the rim, the window in its
-    // far wall, and columns of panels beside the windows.
-    const Vec2 pit[4] = {{kLoungeX1, kLoungeZ0},
-                         {kLoungeX1, kLoungeZ1},
-                         {kLoungeX0, kLoungeZ1},
-                         {kLoungeX0, kLoungeZ0}};
-    // The long side walls are lined with light panels below the tube: the close-up looks
-    // along them, and nothing else there could be as bright.
-    const size_t pitStart = m.triangles.size();
-    const float panel = (-4 - kLoungeFloor) / 4; // four rows up to the tube
-    for (int i = 0; i < 4; ++i) {
-        const Vec2 from = pit[i], to = pit[(i + 1) % 4];
-        const Opening* hole = i == kPitWindowWall ? &kPitWindow : nullptr;
-        const bool side = i % 2 == 1;
-        wallAround(m, from, to, kLoungeFloor, 0, finer(brickRect(), 20), hole);
-        tubeAround(m, from, to, -3.4f, kNeonPink, hole);
-        if (hole)
-            windowFrame(m, from, to, *hole);
-        if (side) {
-            const float len = std::hypot(to.u - from.u, to.v - from.v);
-            const int cols = static_cast<int>(len / panel);
-            const Vec3 along{(to.u - from.u) / len, 0, (to.v - from.v) / len};
-            const float margin = (len - cols * panel) / 2;
-            const Vec3 start = Vec3{from.u, kLoungeFloor, from.v} + along * margin;
-            panelWall(m, start, along, cols, 4, panel, i);
-        }
-    }
-    leanNormals(m, pitStart, kLightsCentre, 1.0f);
+    // Last the skyline and the wells behind the glass, which the nearer surfaces hide in
+    // most of every picture: drawn after them, their hidden parts fail the depth test.
+    skyline(m);
+    // The wells reach far to the sides and up and down, so that no look through a window
+    // meets their sides before their far end.
+    lightWell(m, kBoothWell, kPosZ);
+    lightWell(m, kWestWell, kPosX);
+    // North of the lounge the well is open towards the west one, which its rays reach.
+    lightWell(m, kNorthWell, kNegZ | kNegX);
+    // Below the lounge's glass floor a well reaches far down and out under the hall, so that
+    // the panes glow like the windows above them; westwards it opens into the west well.
+    lightWell(m, kFloorWell, kPosY | kNegX);
     return m;
 }
 
@@ -446,18 +481,31 @@ Mesh floorMesh() {
          true, 4);
     // The second floor's light tiles, the lounge floor, the stage, dais and balcony tops.
     floorRect(m, kSecondX0, kSecondZ0, kSecondX1, kSecondZ1, 0, finer(lightTilesRect(48), 12));
-    // The lounge: light tiles round a glass runway down its middle, lit from the well below
-    // and crossed by bars that rest on the tiles at both ends.
+    // The lounge: a glass floor lit from the well below, in panes between bars that rest on
+    // the border of light tiles round it; the tiles stay under the steps at the near end.
     const size_t lounge = m.triangles.size();
     const AtlasRect tiles = finer(lightTilesRect(40), 14);
     floorRect(m, kLoungeX0, kLoungeZ0, kLoungeX1, kGlassZ0, kLoungeFloor, tiles);
     floorRect(m, kLoungeX0, kGlassZ1, kLoungeX1, kLoungeZ1, kLoungeFloor, tiles);
     floorRect(m, kLoungeX0, kGlassZ0, kGlassX0, kGlassZ1, kLoungeFloor, tiles);
-    floorRect(m, kGlassX1, kGlassZ0, kLoungeX1, kGlassZ1, kLoungeFloor, tiles);
-    const AtlasRect bar = retroPatch(1);
-    for (float x = kGlassX0; x <= kGlassX1 + 0.01f; x += (kGlassX1 - kGlassX0) / kGlassPanes)
-        floorRect(m, x - 0.6f, kGlassZ0 - 0.5f, x + 0.6f, kGlassZ1 + 0.5f, kLoungeFloor + 0.04f,
-                  bar);
+    floorRect(m, kGlassX1, kGlassZ0, kLoungeX1, kGlassStepsZ, kLoungeFloor, tiles);
+    floorRect(m, kGlassStepsX, kGlassStepsZ, kLoungeX1, kGlassZ1, kLoungeFloor, tiles);
+    // Chrome bars: one flat colour, so they are cut only where the fog needs more corners.
+    AtlasRect bar = retroPatch(1);
+    bar.unitsU = bar.unitsV = 1000;
+    bar.maxCell = 26;
+    const float paneX = (kGlassX1 - kGlassX0) / kGlassPanesX;
+    for (int i = 0; i <= kGlassPanesX; ++i) {
+        const float x = kGlassX0 + paneX * i;
+        const float z1 = x > kGlassStepsX + 0.5f ? kGlassStepsZ : kGlassZ1;
+        floorRect(m, x - 0.6f, kGlassZ0 - 0.5f, x + 0.6f, z1 + 0.5f, kLoungeFloor + 0.03f, bar);
+    }
+    floorRect(m, kGlassStepsX - 0.6f, kGlassStepsZ, kGlassStepsX + 0.6f, kGlassZ1 + 0.5f,
+              kLoungeFloor + 0.03f, bar);
+    for (float z : kGlassRowsZ) {
+        const float x1 = z > kGlassStepsZ + 0.5f ? kGlassStepsX : kGlassX1;
+        floorRect(m, kGlassX0 - 0.5f, z - 0.6f, x1 + 0.5f, z + 0.6f, kLoungeFloor + 0.045f, bar);
+    }
     leanNormals(m, lounge, kLightsCentre, 1.0f);
     floorRect(m, kStageX0, kStageZ0, kStageX1, kStageZ1, kStageTop, stone);
     floorRect(m, kDaisX0, kDaisZ0, kDaisX1, kDaisZ1, kDaisTop, stone);
@@ -564,10 +612,12 @@ Mesh tablesMesh() {
 Mesh sofaMesh() {
     Mesh m;
     // Lounge: two on one sofa facing -z, one facing +z across the table.
-    m.append(sofa(30), facing({-132, kLoungeFloor, 124}, 180));
-    m.append(sofa(22), facing({-121, kLoungeFloor, 95}, 0));
-    m.append(sofa(36), facing({-156, kLoungeFloor, 143}, 180));
-    m.append(sofa(24), facing({-95, kLoungeFloor, 73}, 0));
+    // They stand on legs over the glass floor, which glows under them.
+    const float legs = 3;
+    m.append(sofa(30, legs), facing({-132, kLoungeFloor, 124}, 180));
+    m.append(sofa(22, legs), facing({-121, kLoungeFloor, 95}, 0));
+    m.append(sofa(36, legs), facing({-156, kLoungeFloor, 143}, 180));
+    m.append(sofa(24, legs), facing({-95, kLoungeFloor, 73}, 0));
     leanNormals(m, 0, kLightsCentre, 1.0f);
     // The seat on the dais, and sofas along the walls of the main room.
     m.append(sofa(24), facing({-110, kDaisTop, -56}, -90));

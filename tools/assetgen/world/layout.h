@@ -59,9 +59,15 @@ constexpr float kDaisX0 = -128.0f, kDaisX1 = -92.0f, kDaisZ0 = -78.0f, kDaisZ1 =
 constexpr float kLoungeX0 = -190.0f, kLoungeX1 = -74.0f, kLoungeZ0 = 66.0f, kLoungeZ1 = 152.0f,
                 kLoungeFloor = -36.0f, kTableTop = -21.0f;
 constexpr float kTableX = -124.0f, kTableZ = 109.0f;
-// A glass runway in the lounge's floor between the sofas, in panes along x.
-constexpr float kGlassX0 = -184.0f, kGlassX1 = -79.0f, kGlassZ0 = 101.5f, kGlassZ1 = 117.0f;
-constexpr int kGlassPanes = 5;
+// The lounge's floor is glass inside a border of tiles, in panes between bars: columns along
+// x, rows at kGlassRowsZ (symmetric about the table), so that a bar runs under each sitter
+// (the rows at z 95 and 124, the column at x -121). The tiles stay under the steps down at
+// its near end (x beyond kGlassStepsX, z beyond kGlassStepsZ).
+constexpr float kGlassX0 = -184.0f, kGlassX1 = -79.0f;
+constexpr int kGlassPanesX = 5;
+constexpr float kGlassRowsZ[] = {72.0f, 83.5f, 95.0f, 109.5f, 124.0f, 135.5f, 147.0f};
+constexpr float kGlassZ0 = kGlassRowsZ[0], kGlassZ1 = kGlassRowsZ[6];
+constexpr float kGlassStepsX = -100.0f, kGlassStepsZ = 124.0f;
 // The barman at (-134, 0, 39) facing 135 degrees (towards the main floor).
 constexpr float kBarX = -134.0f, kBarZ = 39.0f, kBarAngle = 135.0f;
 // Windows onto light wells, deep boxes behind the walls: behind the booth a window in the back
@@ -80,6 +86,10 @@ constexpr float kMainWindowZ0 = kPartitionZ + kPartitionHalf + 4,
                 kMainWindowZ1 = kWestSplitZ - 1.5f;
 constexpr float kNorthWindowX0 = kHallX0 + 2, kNorthWindowX1 = kLoungeX1 + 4;
 constexpr float kPitWindowY0 = kLoungeFloor + 3, kPitWindowY1 = -1.4f;
+// Low glass along the pit's long side walls, under the panels: below the close-up's eye
+// (-15), so every look through it heads down into the well under the lounge.
+constexpr float kPitSideWindowY0 = kLoungeFloor + 1.5f, kPitSideWindowY1 = -21.2f;
+constexpr float kPitPanelsY0 = -20.0f;
 // The skyline's towers stand this far beyond the west wall, so that the nearest still sinks
 // well into the fog and the farthest nearly vanishes in it.
 constexpr float kSkylineNear = 140.0f, kSkylineFar = 300.0f;
@@ -89,7 +99,8 @@ constexpr float kWellDepth = 520.0f;
 constexpr float kSideWellDepth = 300.0f;
 // The wells as boxes (low and high corners), each with its faces turned inwards and the face
 // towards its windows left open: behind the booth, west of the hall, north of the lounge
-// (open towards the west one too) and under the lounge's glass floor.
+// (open towards the west one too) and under the lounge's glass floor (open towards the west
+// one, whose far side ends every look through the glass that heads west).
 struct WellBox {
     float x0, y0, z0, x1, y1, z1;
 };
@@ -99,7 +110,7 @@ constexpr WellBox kWestWell{kHallX0 - kSideWellDepth, -560, kTableZ - 300, kHall
                             kTableZ + kWellDepth};
 constexpr WellBox kNorthWell{kHallX0,       -560,           kHallZ1,
                              kHallX1 + 240, kHallTop + 300, kHallZ1 + kSideWellDepth};
-constexpr WellBox kFloorWell{-560, -560, -250, 260, kLoungeFloor, 520};
+constexpr WellBox kFloorWell{kHallX0, -560, -250, 260, kPitPanelsY0, 520};
 
 // Lamp anchors (the lamps swing about them): four at 66 over the round floor, eight at 60
 // over the second floor.

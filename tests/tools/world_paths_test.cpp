@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -318,6 +319,8 @@ constexpr float kFogEnd = 400.0f, kFar = 1000.0f;
 float depthBehind(const View& v, P3 target, const std::vector<Tri>& solid) {
     const P3 dir = unit(target - v.eye);
     const float hit = rayHit(v.eye, dir, solid);
+    if (hit < 0)
+        return std::numeric_limits<float>::infinity(); // out into the clear colour
     if (hit < norm(target - v.eye) - 0.5f)
         return -1;
     return hit * dot(dir, unit(v.centre - v.eye));
@@ -328,34 +331,45 @@ float depthBehind(const View& v, P3 target, const std::vector<Tri>& solid) {
 TEST_F(WorldPaths, TheWindowsOpenOntoTheGlowOrTheHazySkyline) {
     const std::vector<Tri> solid = worldTriangles(
         {"disco_room1", "floor", "loudspeekers", "tables", "scenes", "rigg", "sofa"});
-    // Each window: its lower corner at the start of its width, the way across it, its panes.
+    // Each opening: a corner, the way across its width, the way across its height, its
+    // panes. The lounge's glass floor is one too (up to the tiles under the steps).
+    const P3 up{0, 1, 0};
     const struct {
         const char* name;
         P3 start, across;
-        float width, y0, y1;
+        float width;
+        P3 side;
+        float height;
         int panes;
     } windows[] = {
         {"booth",
-         {kBoothX0, 0, kHallZ0},
+         {kBoothX0, kBoothWindowY0, kHallZ0},
          {1, 0, 0},
          kBoothX1 - kBoothX0,
-         kBoothWindowY0,
-         kBoothWindowY1,
+         up,
+         kBoothWindowY1 - kBoothWindowY0,
          3},
         {"lounge",
-         {kHallX0, 0, kLoungeWindowZ1},
+         {kHallX0, kLoungeWindowY0, kLoungeWindowZ1},
          {0, 0, -1},
          kLoungeWindowZ1 - kLoungeWindowZ0,
-         kLoungeWindowY0,
-         kLoungeWindowY1,
+         up,
+         kLoungeWindowY1 - kLoungeWindowY0,
          3},
         {"pit",
-         {kLoungeX0, 0, kPitWindowZ1},
+         {kLoungeX0, kPitWindowY0, kPitWindowZ1},
          {0, 0, -1},
          kPitWindowZ1 - kPitWindowZ0,
-         kPitWindowY0,
-         kPitWindowY1,
+         up,
+         kPitWindowY1 - kPitWindowY0,
          3},
+        {"glass floor",
+         {kGlassX0, kLoungeFloor, kGlassZ0},
+         {1, 0, 0},
+         kGlassX1 - kGlassX0,
+         {0, 0, 1},
+         kGlassStepsZ - kGlassZ0,
+         kGlassPanesX},
     };
     for (const auto& w : windows) {
         SCOPED_TRACE(w.name);
@@ -366,7 +380,7 @@ TEST_F(WorldPaths, TheWindowsOpenOntoTheGlowOrTheHazySkyline) {
             for (int pane = 0; pane < w.panes; ++pane)
                 for (float f : {0.2f, 0.4f, 0.6f, 0.8f}) {
                     const P3 p = w.start + w.across * (w.width * (pane + 0.5f) / w.panes) +
-                                 P3{0, w.y0 + f * (w.y1 - w.y0), 0};
+                                 w.side * (f * w.height);
                     if (!inView(v, p))
                         continue;
                     const float depth = depthBehind(v, p, solid);

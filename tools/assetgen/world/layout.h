@@ -108,9 +108,11 @@ constexpr WellBox kBoothWell{kHallX0 - 200, -300,           kHallZ0 - kWellDepth
                              kHallX1 + 300, kHallTop + 300, kHallZ0};
 constexpr WellBox kWestWell{kHallX0 - kSideWellDepth, -560, kTableZ - 300, kHallX0, kHallTop + 300,
                             kTableZ + kWellDepth};
-constexpr WellBox kNorthWell{kHallX0,       -560,           kHallZ1,
-                             kHallX1 + 240, kHallTop + 300, kHallZ1 + kSideWellDepth};
-constexpr WellBox kFloorWell{kHallX0, -560, -250, 260, kPitPanelsY0, 520};
+// North of the lounge the wells reach as far as the west one, so that the steep looks out
+// through the lounge's low north glass stay beyond the fog's end.
+constexpr float kLoungeWellsZ1 = kTableZ + kWellDepth - 30;
+constexpr WellBox kNorthWell{kHallX0, -560, kHallZ1, kHallX1 + 240, kHallTop + 300, kLoungeWellsZ1};
+constexpr WellBox kFloorWell{kHallX0, -560, -250, 260, kPitPanelsY0, kLoungeWellsZ1};
 
 // Lamp anchors (the lamps swing about them): four at 66 over the round floor, eight at 60
 // over the second floor.

@@ -325,7 +325,9 @@ void lightWell(Mesh& m, const WellBox& box, int open) {
 // depth. No light reaches them: each is a silhouette in the fog's colour at its distance.
 // A valley stays open behind the table, so that the dancer stands against the glow. The
 // rows are laid out from the farthest but written nearest first, so that the towers a nearer
-// row hides fail the depth test.
+// row hides fail the depth test. The farthest row would stand behind the west well's far
+// side, its fronts in that side's plane, in the same colour at the same depth: it is laid
+// out (the nearer rows' towers follow from the same random sequence) but left out.
 void skyline(Mesh& m) {
     Rng rng(191);
     const AtlasRect dark = darkRect();
@@ -353,8 +355,8 @@ void skyline(Mesh& m) {
             z += width + gap;
         }
     }
-    for (const Mesh& row : rowMesh)
-        m.append(row);
+    for (int row = 0; row + 1 < rows; ++row)
+        m.append(rowMesh[row]);
 }
 
 // The lounge pit, its walls facing into it: a pink tube under the rim, the window in its far

@@ -98,15 +98,17 @@ std::vector<Vec3> discoPathKnots() {
         {-132, 30, -30},   // the seat on its dais
         {-76, 34, -48},
         {-48, 32, 22},     // back past the ring, the barman ahead
-        {-72, 20, 46},
-        {-80, 8, 70},      // over the lounge's edge, its table and windows ahead
-        {-82, -4, 94},
-        {-88, -12, 107},
-        {-98, -14, 109},
-        {-108, -14, 109},  // the view comes to rest where the close-up stands
+        {-54, 28, 60},
+        {-64, 22, 90},
+        {-68, 18, 112},
+        {-76, 14, 130},
+        {-86, 7, 129},
+        {-93, 0, 119},
+        {-99, -5, 111},
+        {-108, -8, 109},  // the view comes to rest where the close-up stands
     };
     // clang-format on
-    return evenKnots(route, 20.0f, {-114, -14, 109});
+    return evenKnots(route, 20.0f, {-114, -8, 109});
 }
 
 std::string aseShape(const std::string& name, const std::vector<Vec3>& knots) {

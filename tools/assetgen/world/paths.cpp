@@ -46,12 +46,12 @@ std::vector<Vec3> cityPathKnots() {
     // clang-format off
     const std::vector<Waypoint> storyboard = {
         {0, {240, 150, -160}},    // high over the south-east, the rooftop dancer far ahead
-        {3, {210, 128, -96}},
-        {5, {180, 110, -74}},     // face to face with him, his tower's lit face behind
-        {6.3f, {150, 95, -66}},   // then away south, wide of the tower
-        {7.4f, {134, 80, -92}},
-        {8.5f, {110, 58, -96}},
-        {9.8f, {82, 36, -84}},    // down into the main street, walkers coming and going
+        {3, {205, 122, -100}},
+        {5, {160, 104, -64}},     // up to him, his tower's lit face below him
+        {6.5f, {132, 103, -42}},
+        {7.8f, {104, 106, -29}},  // over the roof beside him
+        {9, {84, 90, -40}},       // and down off its far edge over the square
+        {10.3f, {66, 50, -60}},
         {12, {48, 18, -70}},
         {14.5f, {16, 16, -72}},   // past the hopper on his island
         {16, {-10, 17, -74}},

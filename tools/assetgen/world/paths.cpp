@@ -54,14 +54,14 @@ std::vector<Vec3> cityPathKnots() {
         {10.3f, {66, 50, -60}},
         {12, {48, 18, -70}},
         {14.5f, {16, 16, -72}},   // past the hopper on his island
-        {16, {-10, 17, -74}},
-        {17.5f, {-32, 18, -70}},  // a turn round the square with the queue and the hopper
-        {19, {-40, 20, -50}},     // inside it: the disco's front, its guards and dancer
-        {20.5f, {-34, 22, -24}},
-        {22, {-10, 23, -2}},
-        {23.3f, {14, 24, 4}},
-        {24.5f, {36, 25, -6}},    // round to the south, the hopper and the queue in view
-        {25.8f, {46, 24, -30}},
+        {16, {-10, 14, -74}},
+        {17.5f, {-28, 12, -66}},  // a tight turn round the queue, low and close to it
+        {19, {-34, 11, -46}},     // inside it: the disco's front, its guards and dancer
+        {20.5f, {-28, 11, -24}},
+        {22, {-10, 12, -10}},
+        {23.3f, {12, 14, -8}},
+        {24.5f, {32, 17, -14}},   // round to the south, the hopper and the queue in view
+        {25.8f, {42, 20, -32}},
         {27.2f, {44, 23, -58}},
         {28.5f, {32, 22, -80}},
         {29.8f, {14, 21, -90}},

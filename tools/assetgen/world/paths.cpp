@@ -86,7 +86,7 @@ std::vector<Vec3> discoPathKnots() {
         {-48, 50, 0},
         {-38, 48, -46},
         {-8, 48, -104},    // through the arch, the DJ on his balcony ahead
-        {4, 50, -150},
+        {-2, 50, -148},
         {-10, 52, -170},   // along the booth's front, the DJ above it
         {-30, 54, -152},
         {-30, 54, -130},   // the hold: the second floor below, the stage beyond
@@ -98,14 +98,14 @@ std::vector<Vec3> discoPathKnots() {
         {-132, 30, -30},   // the seat on its dais
         {-76, 34, -48},
         {-48, 32, 22},     // back past the ring, the barman ahead
-        {-54, 28, 60},
+        {-54, 28, 60},     // north, high, the lounge's glass walls ahead
         {-64, 22, 90},
-        {-68, 18, 112},
-        {-76, 14, 130},
+        {-68, 18, 112},    // along its east side, over the floor's edge
+        {-76, 14, 130},    // round over the steps and down towards the table
         {-86, 7, 129},
         {-93, 0, 119},
         {-99, -5, 111},
-        {-108, -8, 109},  // the view comes to rest where the close-up stands
+        {-108, -8, 109},   // the view comes to rest where the close-up stands
     };
     // clang-format on
     return evenKnots(route, 20.0f, {-114, -8, 109});

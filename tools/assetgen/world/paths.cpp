@@ -48,16 +48,16 @@ std::vector<Vec3> cityPathKnots() {
         {0, {240, 150, -160}},    // high over the south-east, the rooftop dancer far ahead
         {3, {205, 122, -100}},
         {5, {160, 104, -64}},     // up to him, his tower's lit face below him
-        {6.5f, {132, 103, -42}},
-        {7.8f, {104, 106, -29}},  // over the roof beside him
-        {9, {84, 90, -40}},       // and down off its far edge over the square
+        {6.5f, {132, 103, -46}},
+        {7.8f, {104, 106, -40}},  // over the roof beside him
+        {9, {84, 90, -46}},       // and down off its far edge over the square
         {10.3f, {66, 50, -60}},
         {12, {48, 18, -70}},
         {14.5f, {16, 16, -72}},   // past the hopper on his island
         {16, {-10, 14, -74}},
-        {17.5f, {-28, 12, -66}},  // a tight turn round the queue, low and close to it
-        {19, {-34, 11, -46}},     // inside it: the disco's front, its guards and dancer
-        {20.5f, {-28, 11, -24}},
+        {17.5f, {-23, 15, -68}},  // a tight turn round the queue, low and close to it
+        {19, {-24, 13, -46}},     // inside it: the disco's front, its guards and dancer
+        {20.5f, {-22, 11, -24}},
         {22, {-10, 12, -10}},
         {23.3f, {12, 14, -8}},
         {24.5f, {32, 17, -14}},   // round to the south, the hopper and the queue in view
@@ -96,19 +96,19 @@ std::vector<Vec3> discoPathKnots() {
         {-176, 26, -104},  // through the west door
         {-164, 24, -70},
         {-132, 30, -30},   // the seat on its dais
-        {-76, 34, -48},
-        {-48, 32, 22},     // back past the ring, the barman ahead
-        {-54, 28, 60},     // north, high, the lounge's glass walls ahead
-        {-64, 22, 90},
-        {-68, 18, 112},    // along its east side, over the floor's edge
-        {-76, 14, 130},    // round over the steps and down towards the table
-        {-86, 7, 129},
-        {-93, 0, 119},
-        {-99, -5, 111},
-        {-108, -8, 109},   // the view comes to rest where the close-up stands
+        {-92, 34, -30},
+        {-50, 32, 22},     // back past the ring, the barman ahead
+        {-56, 28, 60},     // north, high, the lounge's glass walls ahead
+        {-66, 22, 90},
+        {-70, 18, 110},    // along its east side, over the floor's edge
+        {-76, 15, 128},    // round over the steps and down towards the table
+        {-85, 8, 125},
+        {-91, 1, 117},
+        {-98, -5, 111},
+        {-110, -9, 109},   // the view comes to rest on the table dancer
     };
     // clang-format on
-    return evenKnots(route, 20.0f, {-114, -8, 109});
+    return evenKnots(route, 20.0f, {-116, -9, 109});
 }
 
 std::string aseShape(const std::string& name, const std::vector<Vec3>& knots) {

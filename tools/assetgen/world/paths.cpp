@@ -96,19 +96,17 @@ std::vector<Vec3> discoPathKnots() {
         {-176, 26, -104},  // through the west door
         {-164, 24, -70},
         {-132, 30, -30},   // the seat on its dais
-        {-92, 34, -30},
-        {-50, 32, 22},     // back past the ring, the barman ahead
-        {-56, 28, 60},     // north, high, the lounge's glass walls ahead
-        {-66, 22, 90},
-        {-70, 18, 110},    // along its east side, over the floor's edge
-        {-76, 15, 128},    // round over the steps and down towards the table
-        {-85, 8, 125},
-        {-91, 1, 117},
-        {-98, -5, 111},
-        {-110, -9, 109},   // the view comes to rest on the table dancer
+        {-76, 34, -48},
+        {-48, 32, 22},     // back past the ring, the barman ahead
+        {-72, 20, 46},
+        {-80, 8, 70},      // over the lounge's edge, its table and windows ahead
+        {-82, -4, 94},
+        {-88, -12, 107},
+        {-98, -14, 109},
+        {-108, -14, 109},  // the view comes to rest where the close-up stands
     };
     // clang-format on
-    return evenKnots(route, 20.0f, {-116, -9, 109});
+    return evenKnots(route, 20.0f, {-114, -14, 109});
 }
 
 std::string aseShape(const std::string& name, const std::vector<Vec3>& knots) {

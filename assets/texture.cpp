@@ -31,7 +31,7 @@ void onPngError(png_structp png, png_const_charp) {
 void onPngWarning(png_structp, png_const_charp) {}
 
 // Widens rows of 8-bit red, green, blue, each stored at byte `width` of its 4 * width byte row,
-// to blue, green, red, 0xFF in place. Working forward is safe: pixel x is written to bytes
+// to red, green, blue, 0xFF in place. Working forward is safe: pixel x is written to bytes
 // 4x..4x+3, below the first byte (width + 3x + 3) of the pixels not yet read.
 void expandRgbRows(unsigned char* pixels, std::size_t width, std::size_t height) {
     for (std::size_t y = 0; y < height; ++y) {
@@ -42,15 +42,15 @@ void expandRgbRows(unsigned char* pixels, std::size_t width, std::size_t height)
         for (; x + 1 < width; ++x) {
             std::uint32_t v;
             std::memcpy(&v, rgb + 3 * x, 4);
-            // Little-endian R G B n as a word: byte-swapped and shifted it is B G R 0.
-            v = (__builtin_bswap32(v) >> 8) | 0xFF000000u;
+            // Little-endian R G B n as a word: the top byte is the alpha.
+            v |= 0xFF000000u;
             std::memcpy(row + 4 * x, &v, 4);
         }
         for (; x < width; ++x) {
             const unsigned char r = rgb[3 * x], g = rgb[3 * x + 1], b = rgb[3 * x + 2];
-            row[4 * x] = b;
+            row[4 * x] = r;
             row[4 * x + 1] = g;
-            row[4 * x + 2] = r;
+            row[4 * x + 2] = b;
             row[4 * x + 3] = 0xFF;
         }
     }
@@ -85,6 +85,12 @@ DecodeResult decodePng(std::FILE* file, int32_t* width, int32_t* height, unsigne
     // gamma) is skipped unread, so no ancillary chunk is ever buffered or decompressed.
     png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
 
+    // The zlib stream's Adler-32 is not computed: the chunks' CRCs, which are checked, cover
+    // the same bytes, and the generator's stored blocks make the checksum most of the
+    // remaining decoding work.
+#ifdef PNG_IGNORE_ADLER32
+    png_set_option(png, PNG_IGNORE_ADLER32, PNG_OPTION_ON);
+#endif
     png_init_io(png, file);
     png_read_info(png, info);
 
@@ -94,12 +100,12 @@ DecodeResult decodePng(std::FILE* file, int32_t* width, int32_t* height, unsigne
     *width = static_cast<int32_t>(w);
     *height = static_cast<int32_t>(h);
 
-    // 8-bit RGB, the generator's format, is read as it is stored and widened to blue, green,
-    // red, alpha by expandRgbRows in one pass: libpng's swap and filler transforms cost two
-    // more passes over every row.
+    // 8-bit RGB, the generator's format, is read as it is stored and widened to red, green,
+    // blue, alpha by expandRgbRows in one pass: libpng's filler transform costs another pass
+    // over every row.
     const bool plainRgb = colorType == PNG_COLOR_TYPE_RGB && bitDepth == 8 &&
                           !png_get_valid(png, info, PNG_INFO_tRNS);
-    // Whatever the colour type, end with 8-bit blue, green, red, alpha.
+    // Whatever the colour type, end with 8-bit red, green, blue, alpha.
     png_set_strip_16(png);
     png_set_packing(png);
     if (colorType == PNG_COLOR_TYPE_PALETTE)
@@ -110,10 +116,8 @@ DecodeResult decodePng(std::FILE* file, int32_t* width, int32_t* height, unsigne
         png_set_expand(png);
     if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA)
         png_set_gray_to_rgb(png);
-    if (!plainRgb) {
-        png_set_bgr(png);
+    if (!plainRgb)
         png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
-    }
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
 
@@ -133,7 +137,7 @@ DecodeResult decodePng(std::FILE* file, int32_t* width, int32_t* height, unsigne
         delete[] pixels;
         return DecodeResult::failed;
     }
-    // Plain RGB rows are read into the last three quarters of their BGRA rows.
+    // Plain RGB rows are read into the last three quarters of their RGBA rows.
     const std::size_t rgbOffset = plainRgb ? w : 0;
     for (png_uint_32 i = 0; i < h; ++i)
         rows[i] = pixels + i * rowBytes + rgbOffset;
@@ -173,7 +177,9 @@ void Texture::load(const char* path) {
     }
     glGenTextures(1, &textureId);
     glBindTexture(GL_TEXTURE_2D, textureId);
-    glTexImage2D(GL_TEXTURE_2D, 0, 4, width, height, 0, GL_BGRA_EXT, GL_UNSIGNED_BYTE, pixels);
+    // RGBA bytes are stored as they are: llvmpipe keeps a texture of 4 components as RGBA, and
+    // BGRA input cost a per-pixel conversion, three times the copy.
+    glTexImage2D(GL_TEXTURE_2D, 0, 4, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
 }
 
 void Texture::bind() {

@@ -1,4 +1,4 @@
-// PNG textures: decoded to BGRA bytes and uploaded once as a GL 2-D texture.
+// PNG textures: decoded to RGBA bytes and uploaded once as a GL 2-D texture.
 #pragma once
 
 #include <GL/gl.h>
@@ -6,7 +6,7 @@
 #include <cstdint>
 
 // Decodes the PNG file at `path` into a new buffer of width x height pixels, 4 bytes each in
-// the order blue, green, red, alpha (alpha 0xFF where the image has none). Rows follow each
+// the order red, green, blue, alpha (alpha 0xFF where the image has none). Rows follow each
 // other without padding; row 0 is the first row stored in the file, the top of the image.
 // Every PNG colour type and bit depth is accepted (grey is turned into colour, 16-bit samples
 // are cut to 8 bits, palettes and transparency chunks are expanded); images wider or taller
@@ -26,11 +26,11 @@ class Texture {
   public:
     int32_t width = 0;               // pixels, from the PNG header
     int32_t height = 0;              // pixels
-    unsigned char* pixels = nullptr; // width x height BGRA pixels, top row first; owned
+    unsigned char* pixels = nullptr; // width x height RGBA pixels, top row first; owned
     GLuint textureId = 0;            // GL texture name, 0 until load
 
     // Decodes `path` and uploads it as this texture's own GL texture (level 0, internal format
-    // 4, GL_BGRA_EXT bytes, no mipmaps, no parameters), which stays bound afterwards. Needs a
+    // 4, GL_RGBA bytes, no mipmaps, no parameters), which stays bound afterwards. Needs a
     // current GL context. On failure prints "png file not found! : <path>" on standard output
     // and ends the process with status 1.
     void load(const char* path);

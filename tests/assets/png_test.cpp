@@ -55,7 +55,7 @@ uint8_t level(int x, int y, int channel) {
 
 struct Fixture {
     PngImage image;
-    std::vector<uint8_t> expected; // BGRA, top row first
+    std::vector<uint8_t> expected; // RGBA, top row first
 };
 
 // Builds the image of a case and the pixels the loader must produce for it. 16-bit samples
@@ -132,7 +132,7 @@ Fixture makeFixture(const ColourCase& c, bool interlaced) {
                          s[1] == im.transparentColor.green && s[2] == im.transparentColor.blue)
                     a = 0;
             }
-            f.expected.insert(f.expected.end(), {b, g, r, a});
+            f.expected.insert(f.expected.end(), {r, g, b, a});
         }
     }
     return f;
@@ -151,7 +151,7 @@ Decoded decode(const std::string& path) {
 
 } // namespace
 
-// Every colour type and depth, interlaced or not, decodes to the same BGRA bytes with the
+// Every colour type and depth, interlaced or not, decodes to the same RGBA bytes with the
 // file's first row first.
 TEST(LoadPng, DecodesEveryColourTypeToBgraTopRowFirst) {
     const std::string dir = makeScratchTree("png-colours");

@@ -34,18 +34,20 @@ void spoilParameters() {
 
 using TextureGlTest = GlTest;
 
-TEST_F(TextureGlTest, LoadUploadsTheBgraPixelsAsGiven) {
+TEST_F(TextureGlTest, LoadUploadsThePixelsAsGiven) {
     // 3 x 2, not a power of two; every byte distinct.
-    std::vector<uint8_t> bgra;
+    std::vector<uint8_t> bgra, rgba;
     for (int i = 0; i < 3 * 2 * 4; ++i)
         bgra.push_back(uint8_t(10 * i + 5));
+    for (size_t i = 0; i < bgra.size(); i += 4)
+        rgba.insert(rgba.end(), {bgra[i + 2], bgra[i + 1], bgra[i], bgra[i + 3]});
     const std::string path = makeScratchTree("tex-upload") + "/textures/t.png";
     ASSERT_TRUE(writeBgraPng(path, 3, 2, bgra));
 
     Texture texture;
     texture.load(path.c_str());
     ASSERT_NE(texture.pixels, nullptr);
-    EXPECT_EQ(std::vector<uint8_t>(texture.pixels, texture.pixels + bgra.size()), bgra);
+    EXPECT_EQ(std::vector<uint8_t>(texture.pixels, texture.pixels + rgba.size()), rgba);
     EXPECT_NE(texture.textureId, 0u);
     GLint bound = 0, width = 0, height = 0, format = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);

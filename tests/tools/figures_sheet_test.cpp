@@ -27,8 +27,8 @@ TEST(FigureSheet, DrawsAFigureInEveryCell) {
     ASSERT_EQ(r.status, 0) << r.err;
 
     int32_t width = 0, height = 0;
-    unsigned char* bgra = loadPng(out.c_str(), width, height);
-    ASSERT_NE(bgra, nullptr);
+    unsigned char* rgba = loadPng(out.c_str(), width, height);
+    ASSERT_NE(rgba, nullptr);
     // Ten motions in rows; three moments head-on, then three from the side.
     const int cols = 6, rows = 10;
     ASSERT_EQ(width % cols, 0);
@@ -39,7 +39,7 @@ TEST(FigureSheet, DrawsAFigureInEveryCell) {
     for (int row = 0; row < rows; ++row)
         for (int col = 0; col < cols; ++col) {
             auto at = [&](int x, int y) {
-                return bgra + (static_cast<size_t>(row * cellH + y) * width + col * cellW + x) * 4;
+                return rgba + (static_cast<size_t>(row * cellH + y) * width + col * cellW + x) * 4;
             };
             const unsigned char* bg = at(cellW - 3, cellH / 2);
             int bright = 0;
@@ -50,7 +50,7 @@ TEST(FigureSheet, DrawsAFigureInEveryCell) {
                 }
             EXPECT_GT(bright, 30) << "cell row " << row << ", column " << col << " is empty";
         }
-    delete[] bgra;
+    delete[] rgba;
 }
 
 TEST(FigureSheet, WrongUseSaysWhatIsWrong) {

@@ -44,10 +44,11 @@ static bool writeRows(FILE* f, int width, int height, bool withAlpha, png_bytep*
         return false;
     }
     png_init_io(png, f);
-    png_set_compression_level(png, 9);
-    // Unfiltered rows: a little larger than adaptive filtering, but the demo decodes them at
-    // start-up without undoing a Paeth or Sub filter on every byte, which was most of its
-    // texture decoding time.
+    // Stored (uncompressed) deflate blocks of unfiltered rows: the files are about as large as
+    // the pixels, but the demo decodes them at start-up with a copy per row instead of
+    // inflating Huffman codes and undoing a Paeth or Sub filter on every byte, which was
+    // nearly all of its texture decoding time.
+    png_set_compression_level(png, 0);
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
     png_set_IHDR(png, info, width, height, 8, withAlpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);

@@ -56,9 +56,25 @@ void Motion::load(const std::string& filePath) {
     boneMesh.load("../models/bone.obj");
     boneModel.setMesh(&boneMesh);
     boneModel.setTexture(&boneTexture);
+    // The bone mesh is compiled once; each bone's list only stretches it and calls this one.
+    if (boneList != 0)
+        glDeleteLists(boneList, 1); // the lists that called it went with the previous file
+    boneList = compileModel(&boneModel);
 
     for (Lib3dsNode* node = file->nodes; node; node = node->next)
         buildBones(node);
+}
+
+GLuint Motion::compileModel(Model* model) {
+    const GLuint id = glGenLists(1);
+    if (id == 0) {
+        std::fprintf(stderr, "Unable to compile a model: no display list left\n");
+        platform::fatalExit(1);
+    }
+    glNewList(id, GL_COMPILE);
+    model->draw();
+    glEndList();
+    return id;
 }
 
 void Motion::buildBones(Lib3dsNode* node) {
@@ -84,12 +100,12 @@ void Motion::buildBones(Lib3dsNode* node) {
     glPushMatrix();
     glRotatef(-90.0f, 0.0f, 0.0f, 1.0f);
     glScalef(1.0f, length / 5.0f, 1.0f);
-    boneModel.draw();
+    glCallList(boneList);
     glPopMatrix();
     glEndList();
 }
 
-void Motion::attachModel(Model* model, const std::string& nodeName) {
+Lib3dsNode* Motion::attachableNode(const std::string& nodeName) {
     Lib3dsNode* node =
         file ? lib3ds_file_node_by_name(file, nodeName.c_str(), LIB3DS_OBJECT_NODE) : nullptr;
     if (!node || node->user.d == 0) {
@@ -99,9 +115,22 @@ void Motion::attachModel(Model* model, const std::string& nodeName) {
                      nodeName.c_str(), path.c_str());
         platform::fatalExit(1);
     }
+    return node;
+}
+
+void Motion::attachModel(Model* model, const std::string& nodeName) {
+    Lib3dsNode* node = attachableNode(nodeName);
     glNewList(node->user.d, GL_COMPILE);
     glRotatef(-90.0f, 0.0f, 0.0f, 1.0f);
     model->draw();
+    glEndList();
+}
+
+void Motion::attachList(GLuint modelList, const std::string& nodeName) {
+    Lib3dsNode* node = attachableNode(nodeName);
+    glNewList(node->user.d, GL_COMPILE);
+    glRotatef(-90.0f, 0.0f, 0.0f, 1.0f);
+    glCallList(modelList);
     glEndList();
 }
 

@@ -1,6 +1,7 @@
 // Skeletal motions: a .3DS keyframe rig drawn from one display list per bone.
 #pragma once
 
+#include <GL/gl.h>
 #include <lib3ds/types.h>
 
 #include <string>
@@ -28,6 +29,7 @@ class Motion {
     Model boneModel;            // boneMesh with boneTexture, no material
     Mesh boneMesh;              // "../models/bone.obj"
     Texture boneTexture;        // "../textures/white.png"
+    GLuint boneList = 0;        // boneModel compiled once; every bone's list calls it
     Clock* clock = nullptr;     // owned; created and started at 0 by the first draw
     std::string path;           // the file loaded, for messages
 
@@ -49,6 +51,15 @@ class Motion {
     // naming the node and the file on standard error, status 1. Not while compiling a list.
     void attachModel(Model* model, const std::string& nodeName);
 
+    // As attachModel, with the model already compiled into `modelList` (by compileModel, in
+    // the same GL context): the node's list calls it, so one model placed on many rigs is
+    // compiled once.
+    void attachList(GLuint modelList, const std::string& nodeName);
+
+    // Compiles model->draw() into a new display list and returns its id; with no list left
+    // in GL, one line on standard error and status 1. Not while compiling a list.
+    static GLuint compileModel(Model* model);
+
     // Draws the rig in its current pose inside a push / pop of the model-view matrix (which
     // must be current), then evaluates the pose at
     //   frame = floor(fmod((clock seconds + offsetSeconds) * fps, frames))
@@ -66,4 +77,8 @@ class Motion {
     // The frame formula of draw: whole frames in 0 .. frames - 1 (a negative time wraps
     // backwards, and a count of frames below 1 or a non-finite time gives frame 0).
     static float frameAt(double clockSeconds, float offsetSeconds, unsigned int fps, int frames);
+
+  private:
+    // The first object node named `nodeName` that has a list; a load error (status 1) if none.
+    Lib3dsNode* attachableNode(const std::string& nodeName);
 };

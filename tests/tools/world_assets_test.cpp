@@ -152,7 +152,7 @@ TEST(WorldAssets, TheBeamIsBrightAtTheLampAndBlackAtTheRim) {
     auto rowMean = [&](int row) {
         double sum = 0;
         for (int x = 0; x < w; ++x)
-            sum += pixels[4 * (row * w + x) + 2]; // red
+            sum += pixels[4 * (row * w + x)]; // red, the first of R G B A
         return sum / w / 255.0;
     };
     // The mesh maps the lamp end to the image's top row and the rim to the bottom row.

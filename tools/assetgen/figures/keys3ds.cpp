@@ -133,12 +133,45 @@ Lib3dsFile* buildKeyframeFile(const Clip& clip) {
     return file;
 }
 
+namespace {
+
+template <class Key> Key* reversedKeys(Key* key) {
+    Key* reversed = nullptr;
+    while (key) {
+        Key* next = key->next;
+        key->next = reversed;
+        reversed = key;
+        key = next;
+    }
+    return reversed;
+}
+
+// lib3ds inserts every key it reads into a list sorted by frame, walking the list from its
+// first key; keys stored in ascending order make each insert walk past all the keys before
+// it. Stored last frame first, every insert stops at the head, and the list lib3ds builds, so
+// the motion, is the same. The tracks are written in list order, hence reversing the lists.
+void storeKeysLastFirst(Lib3dsNode* node) {
+    for (; node; node = node->next) {
+        storeKeysLastFirst(node->childs);
+        if (node->type != LIB3DS_OBJECT_NODE)
+            continue;
+        Lib3dsObjectData& object = node->data.object;
+        object.pos_track.keyL = reversedKeys(object.pos_track.keyL);
+        object.rot_track.keyL = reversedKeys(object.rot_track.keyL);
+        object.scl_track.keyL = reversedKeys(object.scl_track.keyL);
+    }
+}
+
+} // namespace
+
 bool writeKeyframeFile(const Clip& clip, const std::string& path) {
     Lib3dsFile* file = buildKeyframeFile(clip);
     if (!file) {
         std::fprintf(stderr, "assetgen: %s: a rotation does not close its loop\n", path.c_str());
         return false;
     }
+    // After the tracks' set-up, which needs them in frame order; the file no longer evaluates.
+    storeKeysLastFirst(file->nodes);
     const bool ok = lib3ds_file_save(file, path.c_str()) != 0;
     lib3ds_file_free(file);
     if (!ok)

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <iostream>
-#include <sstream>
+#include <string>
 #include <string_view>
 
 #include "platform/fatal.h"
@@ -20,9 +20,10 @@ enum class LineKind { normal, texCoord, position, face, other };
 
 // Tested in this order, so "vn" and "vt" win over "v", and any other line starting with "v"
 // (such as "vp") counts as a position.
-LineKind classify(const std::string& line) {
-    // c_str() is NUL-terminated, so line[1] can be read on a line of one character.
-    const char* text = line.c_str();
+LineKind classify(std::string_view line) {
+    // Lines are views into the file's bytes, each followed by its '\n' or by the string's
+    // terminating NUL, so line[1] can be read on a line of one character.
+    const char* text = line.data();
     if (text[0] == 'v') {
         if (text[1] == 'n')
             return LineKind::normal;
@@ -42,12 +43,34 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// The lines of a file's bytes as views into them, without their '\n', split as std::getline
+// splits: a last line without a newline counts, nothing after a final newline does.
+class Lines {
+  public:
+    explicit Lines(const std::string& bytes) : bytes_(bytes) {}
+
+    bool next(std::string_view* line) {
+        if (pos_ >= bytes_.size())
+            return false;
+        std::size_t end = bytes_.find('\n', pos_);
+        if (end == std::string::npos)
+            end = bytes_.size();
+        *line = std::string_view(bytes_.data() + pos_, end - pos_);
+        pos_ = end + 1;
+        return true;
+    }
+
+  private:
+    const std::string& bytes_;
+    std::size_t pos_ = 0;
+};
+
 // The white-space separated tokens of one line, read on demand; a token past the end of the
-// line is empty. Views point into the line, whose terminating NUL (or the white space after
-// a token) stops the C number parsers.
+// line is empty. Views point into the file's bytes, where the line's '\n', the string's
+// terminating NUL or the white space after a token stops the C number parsers.
 class Tokens {
   public:
-    explicit Tokens(const std::string& line) : line_(line) {}
+    explicit Tokens(std::string_view line) : line_(line) {}
 
     std::string_view next() {
         while (pos_ < line_.size() && isSpace(line_[pos_]))
@@ -59,7 +82,7 @@ class Tokens {
     }
 
   private:
-    const std::string& line_;
+    std::string_view line_;
     std::size_t pos_ = 0;
 };
 
@@ -134,8 +157,8 @@ long toIndex(const char* text) {
     platform::fatalExit(1);
 }
 
-// The whole file, read through the regular-file gate, as a stream of lines.
-std::istringstream openLines(const std::string& path) {
+// The whole file, read through the regular-file gate.
+std::string readWhole(const std::string& path) {
     std::string reason;
     std::FILE* file = platform::openInputFile(path.c_str(), platform::kMaxObjBytes, &reason);
     if (!file)
@@ -145,7 +168,7 @@ std::istringstream openLines(const std::string& path) {
     std::fclose(file);
     if (!read)
         failOpen(path, reason);
-    return std::istringstream(std::move(bytes));
+    return bytes;
 }
 
 [[noreturn]] void failLine(const std::string& path, long lineNumber, const std::string& reason) {
@@ -217,12 +240,12 @@ Mesh ObjReader::getMesh() const {
 }
 
 void ObjReader::parse() {
-    std::istringstream in = openLines(*path);
+    std::string bytes = readWhole(*path);
 
     // Pass 1: count the lines of each kind and size the arrays exactly.
     Mesh& m = *mesh;
-    std::string line;
-    while (std::getline(in, line)) {
+    std::string_view line;
+    for (Lines lines(bytes); lines.next(&line);) {
         switch (classify(line)) {
         case LineKind::normal:
             ++m.normalCount;
@@ -245,8 +268,8 @@ void ObjReader::parse() {
     m.faces = m.faceCount ? new Face[m.faceCount]() : nullptr;
     m.vertices = m.vertexCount ? new float[std::size_t(m.vertexCount) * 3]() : nullptr;
 
-    // Rewind by opening the file again.
-    in = openLines(*path);
+    // Rewind by reading the file again.
+    bytes = readWhole(*path);
 
     // Pass 2: fill. The write positions are checked against the counts so that a file changed
     // between the passes cannot write past an array.
@@ -254,7 +277,7 @@ void ObjReader::parse() {
     int32_t nextVertex = 0, nextNormal = 0, nextTexCoord = 0, nextFace = 0;
     long lineNumber = 0;
     const char* const changed = "the file changed while it was being read";
-    while (std::getline(in, line)) {
+    for (Lines lines(bytes); lines.next(&line);) {
         ++lineNumber;
         const LineKind kind = classify(line);
         if (kind == LineKind::other)

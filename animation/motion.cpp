@@ -105,7 +105,7 @@ void Motion::buildBones(Lib3dsNode* node) {
     glEndList();
 }
 
-Lib3dsNode* Motion::attachableNode(const std::string& nodeName) {
+void Motion::attachModel(Model* model, const std::string& nodeName) {
     Lib3dsNode* node =
         file ? lib3ds_file_node_by_name(file, nodeName.c_str(), LIB3DS_OBJECT_NODE) : nullptr;
     if (!node || node->user.d == 0) {
@@ -115,22 +115,9 @@ Lib3dsNode* Motion::attachableNode(const std::string& nodeName) {
                      nodeName.c_str(), path.c_str());
         platform::fatalExit(1);
     }
-    return node;
-}
-
-void Motion::attachModel(Model* model, const std::string& nodeName) {
-    Lib3dsNode* node = attachableNode(nodeName);
     glNewList(node->user.d, GL_COMPILE);
     glRotatef(-90.0f, 0.0f, 0.0f, 1.0f);
     model->draw();
-    glEndList();
-}
-
-void Motion::attachList(GLuint modelList, const std::string& nodeName) {
-    Lib3dsNode* node = attachableNode(nodeName);
-    glNewList(node->user.d, GL_COMPILE);
-    glRotatef(-90.0f, 0.0f, 0.0f, 1.0f);
-    glCallList(modelList);
     glEndList();
 }
 

@@ -51,15 +51,6 @@ class Motion {
     // naming the node and the file on standard error, status 1. Not while compiling a list.
     void attachModel(Model* model, const std::string& nodeName);
 
-    // As attachModel, with the model already compiled into `modelList` (by compileModel, in
-    // the same GL context): the node's list calls it, so one model placed on many rigs is
-    // compiled once.
-    void attachList(GLuint modelList, const std::string& nodeName);
-
-    // Compiles model->draw() into a new display list and returns its id; with no list left
-    // in GL, one line on standard error and status 1. Not while compiling a list.
-    static GLuint compileModel(Model* model);
-
     // Draws the rig in its current pose inside a push / pop of the model-view matrix (which
     // must be current), then evaluates the pose at
     //   frame = floor(fmod((clock seconds + offsetSeconds) * fps, frames))
@@ -79,6 +70,7 @@ class Motion {
     static float frameAt(double clockSeconds, float offsetSeconds, unsigned int fps, int frames);
 
   private:
-    // The first object node named `nodeName` that has a list; a load error (status 1) if none.
-    Lib3dsNode* attachableNode(const std::string& nodeName);
+    // Compiles model->draw() into a new display list and returns its id; with no list left
+    // in GL, one line on standard error and status 1. Not while compiling a list.
+    static GLuint compileModel(Model* model);
 };

@@ -170,13 +170,10 @@ void loadMotions() {
     Motion* const headOrder[] = {&motVakt,   &motHumanDance, &motSitting,    &motBarMan,
                                  &motKelbro, &motPist,       &motWalkingMan, &motHoppande,
                                  &motPist2,  &motJuck};
-    // Each model is compiled once and called from the rigs' lists.
-    const GLuint head = Motion::compileModel(&mdlHeadHat);
-    const GLuint body = Motion::compileModel(&mdlBody);
     for (Motion* motion : headOrder)
-        motion->attachList(head, "Head");
-    motVakt.attachList(body, "Upper spin");
-    motWalkingMan.attachList(body, "Upper spin");
+        motion->attachModel(&mdlHeadHat, "Head");
+    motVakt.attachModel(&mdlBody, "Upper spin");
+    motWalkingMan.attachModel(&mdlBody, "Upper spin");
 }
 
 // The renderer is warmed before the music starts, so that it adds nothing to the time from

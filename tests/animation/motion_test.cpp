@@ -329,8 +329,7 @@ TEST_F(MotionGl, AttachedModelReplacesTheBoneWithoutTheStretch) {
     Motion motion;
     load(motion, rigPath);
     motion.attachModel(&head, "Head");  // a leaf: its bone had length 0
-    // Its bone had length 12; the model compiled once and called from the node's list.
-    motion.attachList(Motion::compileModel(&head), "Spine");
+    motion.attachModel(&head, "Spine"); // its bone had length 12
     motion.attachModel(&other, "Hips");
     motion.attachModel(&head, "Hips"); // a second attach replaces the first
 

@@ -8,6 +8,8 @@
 #include "common/shapes.h"
 #include "world/builders.h"
 #include "world/layout.h"
+#include "world/path_math.h"
+#include "world/sightlines.h"
 #include "world/textures.h"
 #include "world/world.h"
 
@@ -400,6 +402,32 @@ Mesh loungePit() {
     return m;
 }
 
+// The openings through which the hall looks out: the windows behind the booth, in the west
+// wall (both stretches as one), over the lounge in the north wall, in the pit's far wall and
+// low in its long side walls, and the lounge's glass floor.
+std::vector<Portal> hallOpenings() {
+    return {
+        {2, kHallZ0, -1, {kBoothX0, kBoothWindowY0}, {kBoothX1, kBoothWindowY1}},
+        {0, kHallX0, -1, {kLoungeWindowY0, kMainWindowZ0}, {kLoungeWindowY1, kLoungeWindowZ1}},
+        {2, kHallZ1, 1, {kNorthWindowX0, kLoungeWindowY0}, {kNorthWindowX1, kLoungeWindowY1}},
+        {0, kLoungeX0, -1, {kPitWindowY0, kPitWindowZ0}, {kPitWindowY1, kPitWindowZ1}},
+        {2, kLoungeZ1, 1, {kLoungeX0, kPitSideWindowY0}, {kLoungeX1, kPitSideWindowY1}},
+        {2, kLoungeZ0, -1, {kLoungeX0, kPitSideWindowY0}, {kLoungeX1, kPitSideWindowY1}},
+        {1, kLoungeFloor, -1, {kGlassX0, kGlassZ0}, {kGlassX1, kGlassZ1}},
+    };
+}
+
+// Everywhere the disco's eye goes: the whole tour path, finely sampled, and the close-up.
+std::vector<Vec3> discoEyes() {
+    const std::vector<Vec3> knots = discoPathKnots();
+    std::vector<Vec3> eyes;
+    const int samples = 4000;
+    for (int k = 0; k <= samples; ++k)
+        eyes.push_back(samplePath(knots, static_cast<float>(k) / samples, true));
+    eyes.push_back({-91, -15, 109});
+    return eyes;
+}
+
 } // namespace
 
 Mesh discoRoomMesh() {
@@ -439,7 +467,9 @@ Mesh discoRoomMesh() {
     panelWall(m, {44, 16, kNookZ}, {-1, 0, 0}, 12, 3, 7, 6);
     signBand(m, {kHallX1, 46, kNookZ}, {-1, 0, 0}, kHallX1 - kNookX, 8);
     // Last the skyline and the wells behind the glass, which the nearer surfaces hide in
-    // most of every picture: drawn after them, their hidden parts fail the depth test.
+    // most of every picture: drawn after them, their hidden parts fail the depth test. Of
+    // them only what the tour can see through the openings is kept.
+    const size_t outside = m.triangles.size();
     skyline(m);
     // The wells reach far to the sides and up and down, so that no look through a window
     // meets their sides before their far end.
@@ -450,6 +480,7 @@ Mesh discoRoomMesh() {
     // Below the lounge's glass floor a well reaches far down and out under the hall, so that
     // the panes glow like the windows above them; westwards it opens into the west well.
     lightWell(m, kFloorWell, kPosY | kNegX);
+    keepSeenThrough(m, outside, hallOpenings(), discoEyes(), 2.0f);
     return m;
 }
 

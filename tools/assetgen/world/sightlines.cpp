@@ -1,0 +1,224 @@
+// Cutting the world outside the hall down to what the tour can see through the openings.
+#include "world/sightlines.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace gen {
+namespace world {
+namespace {
+
+float coordinate(Vec3 p, int axis) {
+    return axis == 0 ? p.x : axis == 1 ? p.y : p.z;
+}
+
+Vec3 unitAxis(int axis) {
+    return {axis == 0 ? 1.0f : 0.0f, axis == 1 ? 1.0f : 0.0f, axis == 2 ? 1.0f : 0.0f};
+}
+
+// The half-space dot(n, p) + d >= 0.
+struct Plane {
+    Vec3 n;
+    float d;
+};
+
+float side(const Plane& h, Vec3 p) {
+    return dot(h.n, p) + h.d;
+}
+
+// Every line from an eye through a portal, past the portal's plane, lies inside these five
+// half-spaces: beyond the plane, and within bounds along each of the portal's two axes that
+// widen with the distance s beyond it. An eye at depth e before the plane, at c along an
+// axis, sees through the edge at hi along it to hi + (hi - c) * s / e: the bound takes the
+// steepest such slope over the eyes (and over their balls of `radius`).
+std::vector<Plane> sightBounds(const Portal& portal, const std::vector<Vec3>& eyes, float radius) {
+    const Vec3 normal = unitAxis(portal.axis) * portal.outward;
+    std::vector<Plane> planes{{normal, -portal.at * portal.outward}};
+    int k = 0;
+    for (int axis = 0; axis < 3; ++axis) {
+        if (axis == portal.axis)
+            continue;
+        float slopeHi = -1e9f, slopeLo = -1e9f;
+        for (Vec3 eye : eyes) {
+            const float depth = (portal.at - coordinate(eye, portal.axis)) * portal.outward;
+            if (depth <= 2 * radius)
+                continue; // beyond the plane, or too close to it to look through at an angle
+            const float c = coordinate(eye, axis);
+            slopeHi = std::max(slopeHi, (portal.hi[k] - c + radius) / (depth - radius));
+            slopeLo = std::max(slopeLo, (c - portal.lo[k] + radius) / (depth - radius));
+        }
+        // p[axis] <= hi + slopeHi * s and p[axis] >= lo - slopeLo * s, with
+        // s = (p[portal.axis] - at) * outward.
+        const Vec3 along = unitAxis(axis);
+        planes.push_back(
+            {normal * slopeHi - along, portal.hi[k] - slopeHi * portal.at * portal.outward});
+        planes.push_back(
+            {normal * slopeLo + along, -portal.lo[k] - slopeLo * portal.at * portal.outward});
+        ++k;
+    }
+    return planes;
+}
+
+struct Vertex {
+    Vec3 p, n;
+    Vec2 uv;
+};
+using Polygon = std::vector<Vertex>;
+
+bool before(Vec3 a, Vec3 b) {
+    return a.x != b.x ? a.x < b.x : a.y != b.y ? a.y < b.y : a.z < b.z;
+}
+
+// Where the plane crosses the edge a-b, worked out from the same end whichever way the edge
+// is walked, so that the two triangles sharing it get the very same point.
+Vertex crossing(const Vertex& a, float da, const Vertex& b, float db) {
+    const bool swap = before(b.p, a.p);
+    const Vertex& u = swap ? b : a;
+    const Vertex& v = swap ? a : b;
+    const float du = swap ? db : da, dv = swap ? da : db;
+    const float t = du / (du - dv);
+    return {u.p + (v.p - u.p) * t,
+            u.n + (v.n - u.n) * t,
+            {u.uv.u + (v.uv.u - u.uv.u) * t, u.uv.v + (v.uv.v - u.uv.v) * t}};
+}
+
+float area(const Polygon& poly) {
+    Vec3 sum{0, 0, 0};
+    for (size_t i = 1; i + 1 < poly.size(); ++i)
+        sum = sum + cross(poly[i].p - poly[0].p, poly[i + 1].p - poly[0].p);
+    return 0.5f * length(sum);
+}
+
+// Whether the polygon still has an area worth drawing.
+bool solid(const Polygon& poly) {
+    return poly.size() >= 3 && area(poly) > 1e-4f;
+}
+
+bool inside(const Polygon& poly, const std::vector<Plane>& bundle) {
+    for (const Plane& h : bundle)
+        for (const Vertex& v : poly)
+            if (side(h, v.p) < 0)
+                return false;
+    return true;
+}
+
+// Splits a convex polygon by the plane into the parts inside and outside, both in the
+// polygon's winding; a corner on the plane goes to both.
+void split(const Polygon& poly, const Plane& h, Polygon& in, Polygon& out) {
+    const float eps = 1e-4f;
+    in.clear();
+    out.clear();
+    const size_t n = poly.size();
+    for (size_t i = 0; i < n; ++i) {
+        const Vertex& a = poly[i];
+        const Vertex& b = poly[(i + 1) % n];
+        const float da = side(h, a.p), db = side(h, b.p);
+        const int sa = da > eps ? 1 : da < -eps ? -1 : 0;
+        const int sb = db > eps ? 1 : db < -eps ? -1 : 0;
+        if (sa >= 0)
+            in.push_back(a);
+        if (sa <= 0)
+            out.push_back(a);
+        if (sa * sb < 0) {
+            const Vertex c = crossing(a, da, b, db);
+            in.push_back(c);
+            out.push_back(c);
+        }
+    }
+}
+
+// Drops positions, normals and texture coordinates no triangle uses, keeping the order of
+// the rest.
+void dropUnused(Mesh& mesh) {
+    std::vector<int> position(mesh.positions.size(), -1), normal(mesh.normals.size(), -1),
+        uv(mesh.uvs.size(), -1);
+    for (const Triangle& t : mesh.triangles)
+        for (const Corner& c : t.c) {
+            position[c.position] = 0;
+            normal[c.normal] = 0;
+            uv[c.uv] = 0;
+        }
+    auto compact = [](auto& values, std::vector<int>& map) {
+        size_t kept = 0;
+        for (size_t i = 0; i < values.size(); ++i)
+            if (map[i] >= 0) {
+                map[i] = static_cast<int>(kept);
+                values[kept++] = values[i];
+            }
+        values.resize(kept);
+    };
+    compact(mesh.positions, position);
+    compact(mesh.normals, normal);
+    compact(mesh.uvs, uv);
+    for (Triangle& t : mesh.triangles)
+        for (Corner& c : t.c) {
+            c.position = position[c.position];
+            c.normal = normal[c.normal];
+            c.uv = uv[c.uv];
+        }
+}
+
+} // namespace
+
+size_t keepSeenThrough(Mesh& mesh, size_t first, const std::vector<Portal>& portals,
+                       const std::vector<Vec3>& eyes, float radius) {
+    std::vector<std::vector<Plane>> bundles;
+    for (const Portal& portal : portals)
+        bundles.push_back(sightBounds(portal, eyes, radius));
+
+    Mesh seen;
+    Polygon in, out;
+    for (size_t i = first; i < mesh.triangles.size(); ++i) {
+        const Triangle& t = mesh.triangles[i];
+        Polygon whole;
+        for (const Corner& c : t.c)
+            whole.push_back({mesh.positions[c.position], mesh.normals[c.normal], mesh.uvs[c.uv]});
+        // What lies inside a portal's sight lines is kept; what lies outside them goes on to
+        // the next portal, so that no piece is kept twice. A triangle that some portal sees
+        // whole, or whose pieces add up to it, stays whole: cuts only cost.
+        std::vector<Polygon> left{whole}, kept;
+        for (const std::vector<Plane>& bundle : bundles)
+            if (inside(whole, bundle)) {
+                left.clear();
+                kept.push_back(whole);
+                break;
+            }
+        for (const std::vector<Plane>& bundle : bundles) {
+            std::vector<Polygon> next;
+            for (const Polygon& poly : left) {
+                Polygon current = poly;
+                for (const Plane& h : bundle) {
+                    split(current, h, in, out);
+                    if (solid(out))
+                        next.push_back(out);
+                    current = in;
+                    if (!solid(current))
+                        break;
+                }
+                if (solid(current))
+                    kept.push_back(current);
+            }
+            left = next;
+        }
+        float keptArea = 0;
+        for (const Polygon& poly : kept)
+            keptArea += area(poly);
+        if (kept.size() > 1 && keptArea > area(whole) * (1 - 1e-4f))
+            kept.assign(1, whole);
+        // Convex pieces, each a fan round its first corner.
+        for (const Polygon& poly : kept) {
+            std::vector<Corner> corners;
+            for (const Vertex& v : poly)
+                corners.push_back({seen.addPosition(v.p), seen.addUv(v.uv), seen.addNormal(v.n)});
+            for (size_t k = 1; k + 1 < corners.size(); ++k)
+                seen.triangles.push_back({{corners[0], corners[k], corners[k + 1]}});
+        }
+    }
+    mesh.triangles.resize(first);
+    dropUnused(mesh);
+    mesh.append(seen);
+    return seen.triangles.size();
+}
+
+} // namespace world
+} // namespace gen

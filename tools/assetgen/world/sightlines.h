@@ -1,0 +1,34 @@
+// What the camera can see of the world outside the hall: only what lies on a line of sight
+// from the tour through one of the hall's openings. The rest is cut away, since it would be
+// drawn behind the walls in every frame for nothing.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "common/mesh.h"
+
+namespace gen {
+namespace world {
+
+// A rectangular opening in an axis-aligned wall or floor: the plane where coordinate `axis`
+// (0 x, 1 y, 2 z) equals `at`, its far side where (p[axis] - at) * outward > 0, and its
+// extent along the other two axes in x, y, z order.
+struct Portal {
+    int axis;
+    float at, outward;
+    float lo[2], hi[2];
+};
+
+// Keeps of the triangles from `first` on only the parts that an eye within `radius` of one of
+// `eyes` can see through one of `portals`, looking from the near side of its plane. A
+// triangle wholly inside the sight lines of a portal stays as it is, one across their bounds
+// is cut along them (the pieces keep the interpolated normals and texture coordinates), the
+// rest is dropped. Cuts across neighbouring triangles leave T-junctions for the caller to
+// weld. Unused positions, normals and texture coordinates are removed. Returns the triangles
+// kept.
+size_t keepSeenThrough(Mesh& mesh, size_t first, const std::vector<Portal>& portals,
+                       const std::vector<Vec3>& eyes, float radius);
+
+} // namespace world
+} // namespace gen

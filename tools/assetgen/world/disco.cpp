@@ -404,28 +404,38 @@ Mesh loungePit() {
 
 // The openings through which the hall looks out: the windows behind the booth, in the west
 // wall (both stretches as one), over the lounge in the north wall, in the pit's far wall and
-// low in its long side walls, and the lounge's glass floor.
+// low in its long side walls, and the lounge's glass floor. From above the hall's floor the
+// pit's openings are seen only through its mouth.
+const Portal kPitMouth{1, 0, -1, {kLoungeX0, kLoungeZ0}, {kLoungeX1, kLoungeZ1}};
 std::vector<Portal> hallOpenings() {
     return {
         {2, kHallZ0, -1, {kBoothX0, kBoothWindowY0}, {kBoothX1, kBoothWindowY1}},
         {0, kHallX0, -1, {kLoungeWindowY0, kMainWindowZ0}, {kLoungeWindowY1, kLoungeWindowZ1}},
         {2, kHallZ1, 1, {kNorthWindowX0, kLoungeWindowY0}, {kNorthWindowX1, kLoungeWindowY1}},
-        {0, kLoungeX0, -1, {kPitWindowY0, kPitWindowZ0}, {kPitWindowY1, kPitWindowZ1}},
-        {2, kLoungeZ1, 1, {kLoungeX0, kPitSideWindowY0}, {kLoungeX1, kPitSideWindowY1}},
-        {2, kLoungeZ0, -1, {kLoungeX0, kPitSideWindowY0}, {kLoungeX1, kPitSideWindowY1}},
-        {1, kLoungeFloor, -1, {kGlassX0, kGlassZ0}, {kGlassX1, kGlassZ1}},
+        {0, kLoungeX0, -1, {kPitWindowY0, kPitWindowZ0}, {kPitWindowY1, kPitWindowZ1}, &kPitMouth},
+        {2, kLoungeZ1, 1, {kLoungeX0, kPitSideWindowY0}, {kLoungeX1, kPitSideWindowY1}, &kPitMouth},
+        {2,
+         kLoungeZ0,
+         -1,
+         {kLoungeX0, kPitSideWindowY0},
+         {kLoungeX1, kPitSideWindowY1},
+         &kPitMouth},
+        {1, kLoungeFloor, -1, {kGlassX0, kGlassZ0}, {kGlassX1, kGlassZ1}, &kPitMouth},
     };
 }
 
-// Everywhere the disco's eye goes: the whole tour path, finely sampled, and the close-up.
-std::vector<Vec3> discoEyes() {
+// Everywhere the disco's eye goes and where it looks: the tour path, finely sampled, with
+// the point three seconds ahead, and the close-up.
+std::vector<View> discoViews() {
     const std::vector<Vec3> knots = discoPathKnots();
-    std::vector<Vec3> eyes;
+    std::vector<View> views;
     const int samples = 4000;
-    for (int k = 0; k <= samples; ++k)
-        eyes.push_back(samplePath(knots, static_cast<float>(k) / samples, true));
-    eyes.push_back({-91, -15, 109});
-    return eyes;
+    for (int k = 0; k <= samples; ++k) {
+        const float f = static_cast<float>(k) / samples;
+        views.push_back({samplePath(knots, f, true), samplePath(knots, f + 3.0f / 60, true)});
+    }
+    views.push_back({{-91, -15, 109}, {-124, -16, 109}});
+    return views;
 }
 
 } // namespace
@@ -480,13 +490,48 @@ Mesh discoRoomMesh() {
     // Below the lounge's glass floor a well reaches far down and out under the hall, so that
     // the panes glow like the windows above them; westwards it opens into the west well.
     lightWell(m, kFloorWell, kPosY | kNegX);
-    keepSeenThrough(m, outside, hallOpenings(), discoEyes(), 2.0f);
+    // The view is 60 degrees tall; the margins take in the close-up's nod and pictures up to
+    // 2.4 times as wide as tall.
+    keepSeenThrough(m, outside, hallOpenings(), discoViews(), 2.0f, 40, 62);
     return m;
+}
+
+// A hidden rectangle of floor, x0, z0, x1, z1.
+struct Covered {
+    float x0, z0, x1, z1;
+};
+
+// The floor from (ax, az) to (bx, bz) round the rectangles `covered` from `k` on: each one
+// that overlaps it leaves up to four strips round the overlap, which the rest then cut.
+void floorAround(Mesh& m, float ax, float az, float bx, float bz,
+                 const std::vector<Covered>& covered, size_t k, const AtlasRect& rect) {
+    if (bx <= ax || bz <= az)
+        return;
+    if (k == covered.size()) {
+        floorRect(m, ax, az, bx, bz, 0, rect);
+        return;
+    }
+    const float x0 = std::max(ax, covered[k].x0), x1 = std::min(bx, covered[k].x1);
+    const float z0 = std::max(az, covered[k].z0), z1 = std::min(bz, covered[k].z1);
+    if (x1 <= x0 || z1 <= z0) {
+        floorAround(m, ax, az, bx, bz, covered, k + 1, rect);
+        return;
+    }
+    floorAround(m, ax, az, x0, bz, covered, k + 1, rect);
+    floorAround(m, x1, az, bx, bz, covered, k + 1, rect);
+    floorAround(m, x0, az, x1, z0, covered, k + 1, rect);
+    floorAround(m, x0, z1, x1, bz, covered, k + 1, rect);
 }
 
 Mesh floorMesh() {
     Mesh m;
-    // The hall's floor at 0 round the second floor and the lounge pit, not under the nook.
+    // The hall's floor at 0 round the second floor and the lounge pit, not under the nook,
+    // nor where the stage, the booth and the dais stand on it or inside the round floor's
+    // step (the largest square its 32-sided ring encloses, less a unit).
+    const std::vector<Covered> covered{{kStageX0, kStageZ0, kStageX1, kStageZ1},
+                                       {kBoothX0, kBoothZ0, kBoothX1, kBoothZ1},
+                                       {kDaisX0, kDaisZ0, kDaisX1, kDaisZ1},
+                                       {-23, -23, 23, 23}};
     const AtlasRect stone = finer(stoneTilesRect(64, 32), 24);
     const float xs[] = {kHallX0, kLoungeX0, kSecondX0, kSecondX1, kLoungeX1, kNookX, kHallX1};
     const float zs[] = {kHallZ0, kSecondZ0, kSecondZ1, kLoungeZ0, kNookZ, kLoungeZ1, kHallZ1};
@@ -500,8 +545,8 @@ Mesh floorMesh() {
                 cx > kSecondX0 && cx < kSecondX1 && cz > kSecondZ0 && cz < kSecondZ1;
             const bool pit = cx > kLoungeX0 && cx < kLoungeX1 && cz > kLoungeZ0 && cz < kLoungeZ1;
             const bool nook = cx > kNookX && cz > kNookZ;
-            if (!second && !pit && !nook && bx > ax && bz > az)
-                floorRect(m, ax, az, bx, bz, 0, stone);
+            if (!second && !pit && !nook)
+                floorAround(m, ax, az, bx, bz, covered, 0, stone);
         }
     // The raised round floor: a step ring, lit sides, the patterned top.
     lathe(m,

@@ -26,39 +26,6 @@ float side(const Plane& h, Vec3 p) {
     return dot(h.n, p) + h.d;
 }
 
-// Every line from an eye through a portal, past the portal's plane, lies inside these five
-// half-spaces: beyond the plane, and within bounds along each of the portal's two axes that
-// widen with the distance s beyond it. An eye at depth e before the plane, at c along an
-// axis, sees through the edge at hi along it to hi + (hi - c) * s / e: the bound takes the
-// steepest such slope over the eyes (and over their balls of `radius`).
-std::vector<Plane> sightBounds(const Portal& portal, const std::vector<Vec3>& eyes, float radius) {
-    const Vec3 normal = unitAxis(portal.axis) * portal.outward;
-    std::vector<Plane> planes{{normal, -portal.at * portal.outward}};
-    int k = 0;
-    for (int axis = 0; axis < 3; ++axis) {
-        if (axis == portal.axis)
-            continue;
-        float slopeHi = -1e9f, slopeLo = -1e9f;
-        for (Vec3 eye : eyes) {
-            const float depth = (portal.at - coordinate(eye, portal.axis)) * portal.outward;
-            if (depth <= 2 * radius)
-                continue; // beyond the plane, or too close to it to look through at an angle
-            const float c = coordinate(eye, axis);
-            slopeHi = std::max(slopeHi, (portal.hi[k] - c + radius) / (depth - radius));
-            slopeLo = std::max(slopeLo, (c - portal.lo[k] + radius) / (depth - radius));
-        }
-        // p[axis] <= hi + slopeHi * s and p[axis] >= lo - slopeLo * s, with
-        // s = (p[portal.axis] - at) * outward.
-        const Vec3 along = unitAxis(axis);
-        planes.push_back(
-            {normal * slopeHi - along, portal.hi[k] - slopeHi * portal.at * portal.outward});
-        planes.push_back(
-            {normal * slopeLo + along, -portal.lo[k] - slopeLo * portal.at * portal.outward});
-        ++k;
-    }
-    return planes;
-}
-
 struct Vertex {
     Vec3 p, n;
     Vec2 uv;
@@ -127,6 +94,107 @@ void split(const Polygon& poly, const Plane& h, Polygon& in, Polygon& out) {
     }
 }
 
+// The portal's corners, in order round it.
+Polygon corners(const Portal& portal) {
+    const int a = portal.axis == 0 ? 1 : 0, b = portal.axis == 2 ? 1 : 2;
+    auto corner = [&](float u, float v) {
+        float p[3];
+        p[portal.axis] = portal.at;
+        p[a] = u;
+        p[b] = v;
+        return Vertex{{p[0], p[1], p[2]}, {0, 0, 0}, {0, 0}};
+    };
+    return {corner(portal.lo[0], portal.lo[1]), corner(portal.hi[0], portal.lo[1]),
+            corner(portal.hi[0], portal.hi[1]), corner(portal.lo[0], portal.hi[1])};
+}
+
+// Cuts `poly` down to what lies inside every half-space in `planes`; false when nothing is left.
+bool clipTo(Polygon& poly, const std::vector<Plane>& planes) {
+    Polygon in, out;
+    for (const Plane& h : planes) {
+        split(poly, h, in, out);
+        poly = in;
+        if (!solid(poly))
+            return false;
+    }
+    return true;
+}
+
+// The part of the portal inside the view from `view` (its lines from the eye within the
+// half-angles, in front of it) and, for an eye before the portal's entrance, inside the
+// entrance's outline seen from the eye; empty when the eye does not look through it.
+Polygon portalInView(const Portal& portal, const View& view, float tanHalfHeight,
+                     float tanHalfWidth) {
+    Polygon poly = corners(portal);
+    const Vec3 forward = normalize(view.centre - view.eye);
+    const Vec3 right = normalize(cross(forward, {0, 1, 0})), up = cross(right, forward);
+    std::vector<Plane> planes;
+    for (const Vec3& n : {forward * tanHalfHeight - up, forward * tanHalfHeight + up,
+                          forward * tanHalfWidth - right, forward * tanHalfWidth + right})
+        planes.push_back({n, -dot(n, view.eye)});
+    const Portal* entrance = portal.entrance;
+    if (entrance && (entrance->at - coordinate(view.eye, entrance->axis)) * entrance->outward > 0) {
+        const Polygon rim = corners(*entrance);
+        Vec3 middle{0, 0, 0};
+        for (const Vertex& v : rim)
+            middle = middle + v.p * 0.25f;
+        for (size_t i = 0; i < rim.size(); ++i) {
+            Vec3 n = cross(rim[i].p - view.eye, rim[(i + 1) % rim.size()].p - view.eye);
+            if (dot(n, middle - view.eye) < 0)
+                n = n * -1.0f;
+            planes.push_back({n, -dot(n, view.eye)});
+        }
+    }
+    return clipTo(poly, planes) ? poly : Polygon{};
+}
+
+// Every line from an eye through a portal, past the portal's plane, lies inside these five
+// half-spaces: beyond the plane, and within bounds along each of the portal's two axes that
+// widen with the distance s beyond it. An eye at depth e before the plane, at c along an
+// axis, sees through the part of the portal up to w along it as far as w + (w - c) * s / e,
+// and so no further than hi + (w - c) * s / e: the bound takes the steepest such slope over
+// the eyes (and over their balls of `radius`) and the parts of the portal they look at.
+std::vector<Plane> sightBounds(const Portal& portal, const std::vector<View>& views, float radius,
+                               float tanHalfHeight, float tanHalfWidth) {
+    const Vec3 normal = unitAxis(portal.axis) * portal.outward;
+    std::vector<Plane> planes{{normal, -portal.at * portal.outward}};
+    float slopeHi[2] = {-1e9f, -1e9f}, slopeLo[2] = {-1e9f, -1e9f};
+    for (const View& view : views) {
+        const float depth = (portal.at - coordinate(view.eye, portal.axis)) * portal.outward;
+        if (depth <= 2 * radius)
+            continue; // beyond the plane, or too close to it to look through at an angle
+        const Polygon seen = portalInView(portal, view, tanHalfHeight, tanHalfWidth);
+        int k = 0;
+        for (int axis = 0; axis < 3 && !seen.empty(); ++axis) {
+            if (axis == portal.axis)
+                continue;
+            float lo = 1e9f, hi = -1e9f;
+            for (const Vertex& v : seen) {
+                lo = std::min(lo, coordinate(v.p, axis));
+                hi = std::max(hi, coordinate(v.p, axis));
+            }
+            const float c = coordinate(view.eye, axis);
+            slopeHi[k] = std::max(slopeHi[k], (hi - c + radius) / (depth - radius));
+            slopeLo[k] = std::max(slopeLo[k], (c - lo + radius) / (depth - radius));
+            ++k;
+        }
+    }
+    // p[axis] <= hi + slopeHi * s and p[axis] >= lo - slopeLo * s, with
+    // s = (p[portal.axis] - at) * outward.
+    int k = 0;
+    for (int axis = 0; axis < 3; ++axis) {
+        if (axis == portal.axis)
+            continue;
+        const Vec3 along = unitAxis(axis);
+        planes.push_back(
+            {normal * slopeHi[k] - along, portal.hi[k] - slopeHi[k] * portal.at * portal.outward});
+        planes.push_back(
+            {normal * slopeLo[k] + along, -portal.lo[k] - slopeLo[k] * portal.at * portal.outward});
+        ++k;
+    }
+    return planes;
+}
+
 // Drops positions, normals and texture coordinates no triangle uses, keeping the order of
 // the rest.
 void dropUnused(Mesh& mesh) {
@@ -161,10 +229,13 @@ void dropUnused(Mesh& mesh) {
 } // namespace
 
 size_t keepSeenThrough(Mesh& mesh, size_t first, const std::vector<Portal>& portals,
-                       const std::vector<Vec3>& eyes, float radius) {
+                       const std::vector<View>& views, float radius, float halfHeightDegrees,
+                       float halfWidthDegrees) {
+    const float tanHalfHeight = std::tan(halfHeightDegrees / 57.29578f);
+    const float tanHalfWidth = std::tan(halfWidthDegrees / 57.29578f);
     std::vector<std::vector<Plane>> bundles;
     for (const Portal& portal : portals)
-        bundles.push_back(sightBounds(portal, eyes, radius));
+        bundles.push_back(sightBounds(portal, views, radius, tanHalfHeight, tanHalfWidth));
 
     Mesh seen;
     Polygon in, out;

@@ -14,21 +14,30 @@ namespace world {
 // A rectangular opening in an axis-aligned wall or floor: the plane where coordinate `axis`
 // (0 x, 1 y, 2 z) equals `at`, its far side where (p[axis] - at) * outward > 0, and its
 // extent along the other two axes in x, y, z order.
+// An eye on the near side of its `entrance`, when it has one, sees it only through that.
 struct Portal {
     int axis;
     float at, outward;
     float lo[2], hi[2];
+    const Portal* entrance = nullptr;
+};
+
+// Where an eye stands and the point it looks at (up is +y).
+struct View {
+    Vec3 eye, centre;
 };
 
 // Keeps of the triangles from `first` on only the parts that an eye within `radius` of one of
-// `eyes` can see through one of `portals`, looking from the near side of its plane. A
-// triangle wholly inside the sight lines of a portal stays as it is, one across their bounds
-// is cut along them (the pieces keep the interpolated normals and texture coordinates), the
-// rest is dropped. Cuts across neighbouring triangles leave T-junctions for the caller to
-// weld. Unused positions, normals and texture coordinates are removed. Returns the triangles
-// kept.
+// `views` can see through one of `portals`, looking from the near side of its plane through
+// the part of it within the given half-angles of its view (taken wide enough for every
+// picture's proportions and for the turns between the views). A triangle wholly inside the
+// sight lines of a portal stays as it is, one across their bounds is cut along them (the
+// pieces keep the interpolated normals and texture coordinates), the rest is dropped. Cuts
+// across neighbouring triangles leave T-junctions for the caller to weld. Unused positions,
+// normals and texture coordinates are removed. Returns the triangles kept.
 size_t keepSeenThrough(Mesh& mesh, size_t first, const std::vector<Portal>& portals,
-                       const std::vector<Vec3>& eyes, float radius);
+                       const std::vector<View>& views, float radius, float halfHeightDegrees,
+                       float halfWidthDegrees);
 
 } // namespace world
 } // namespace gen

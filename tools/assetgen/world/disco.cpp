@@ -492,7 +492,7 @@ Mesh discoRoomMesh() {
     lightWell(m, kFloorWell, kPosY | kNegX);
     // The view is 60 degrees tall; the margins take in the close-up's nod and pictures up to
     // 2.4 times as wide as tall.
-    keepSeenThrough(m, outside, hallOpenings(), discoViews(), 2.0f, 40, 62);
+    keepSeenThrough(m, outside, hallOpenings(), discoViews(), 1.0f, 40, 62);
     return m;
 }
 

@@ -61,14 +61,6 @@ bool solid(const Polygon& poly) {
     return poly.size() >= 3 && area(poly) > 1e-4f;
 }
 
-bool inside(const Polygon& poly, const std::vector<Plane>& bundle) {
-    for (const Plane& h : bundle)
-        for (const Vertex& v : poly)
-            if (side(h, v.p) < 0)
-                return false;
-    return true;
-}
-
 // Splits a convex polygon by the plane into the parts inside and outside, both in the
 // polygon's winding; a corner on the plane goes to both.
 void split(const Polygon& poly, const Plane& h, Polygon& in, Polygon& out) {
@@ -148,49 +140,29 @@ Polygon portalInView(const Portal& portal, const View& view, float tanHalfHeight
     return clipTo(poly, planes) ? poly : Polygon{};
 }
 
-// Every line from an eye through a portal, past the portal's plane, lies inside these five
-// half-spaces: beyond the plane, and within bounds along each of the portal's two axes that
-// widen with the distance s beyond it. An eye at depth e before the plane, at c along an
-// axis, sees through the part of the portal up to w along it as far as w + (w - c) * s / e,
-// and so no further than hi + (w - c) * s / e: the bound takes the steepest such slope over
-// the eyes (and over their balls of `radius`) and the parts of the portal they look at.
-std::vector<Plane> sightBounds(const Portal& portal, const std::vector<View>& views, float radius,
-                               float tanHalfHeight, float tanHalfWidth) {
+// The lines of sight from the view's eye through the part of the portal it looks at, past
+// the portal's plane: a pyramid with its apex at the eye; none when the eye does not look
+// through it.
+std::vector<Plane> sightPyramid(const Portal& portal, const View& view, float tanHalfHeight,
+                                float tanHalfWidth) {
+    const float depth = (portal.at - coordinate(view.eye, portal.axis)) * portal.outward;
+    if (depth <= 0)
+        return {};
+    const Polygon seen = portalInView(portal, view, tanHalfHeight, tanHalfWidth);
+    if (seen.empty())
+        return {};
     const Vec3 normal = unitAxis(portal.axis) * portal.outward;
     std::vector<Plane> planes{{normal, -portal.at * portal.outward}};
-    float slopeHi[2] = {-1e9f, -1e9f}, slopeLo[2] = {-1e9f, -1e9f};
-    for (const View& view : views) {
-        const float depth = (portal.at - coordinate(view.eye, portal.axis)) * portal.outward;
-        if (depth <= 2 * radius)
-            continue; // beyond the plane, or too close to it to look through at an angle
-        const Polygon seen = portalInView(portal, view, tanHalfHeight, tanHalfWidth);
-        int k = 0;
-        for (int axis = 0; axis < 3 && !seen.empty(); ++axis) {
-            if (axis == portal.axis)
-                continue;
-            float lo = 1e9f, hi = -1e9f;
-            for (const Vertex& v : seen) {
-                lo = std::min(lo, coordinate(v.p, axis));
-                hi = std::max(hi, coordinate(v.p, axis));
-            }
-            const float c = coordinate(view.eye, axis);
-            slopeHi[k] = std::max(slopeHi[k], (hi - c + radius) / (depth - radius));
-            slopeLo[k] = std::max(slopeLo[k], (c - lo + radius) / (depth - radius));
-            ++k;
-        }
-    }
-    // p[axis] <= hi + slopeHi * s and p[axis] >= lo - slopeLo * s, with
-    // s = (p[portal.axis] - at) * outward.
-    int k = 0;
-    for (int axis = 0; axis < 3; ++axis) {
-        if (axis == portal.axis)
+    Vec3 middle{0, 0, 0};
+    for (const Vertex& v : seen)
+        middle = middle + v.p * (1.0f / seen.size());
+    for (size_t i = 0; i < seen.size(); ++i) {
+        Vec3 n = cross(seen[i].p - view.eye, seen[(i + 1) % seen.size()].p - view.eye);
+        if (length(n) < 1e-6f)
             continue;
-        const Vec3 along = unitAxis(axis);
-        planes.push_back(
-            {normal * slopeHi[k] - along, portal.hi[k] - slopeHi[k] * portal.at * portal.outward});
-        planes.push_back(
-            {normal * slopeLo[k] + along, -portal.lo[k] - slopeLo[k] * portal.at * portal.outward});
-        ++k;
+        if (dot(n, middle - view.eye) < 0)
+            n = n * -1.0f;
+        planes.push_back({n, -dot(n, view.eye)});
     }
     return planes;
 }
@@ -229,13 +201,22 @@ void dropUnused(Mesh& mesh) {
 } // namespace
 
 size_t keepSeenThrough(Mesh& mesh, size_t first, const std::vector<Portal>& portals,
-                       const std::vector<View>& views, float radius, float halfHeightDegrees,
+                       const std::vector<View>& views, float margin, float halfHeightDegrees,
                        float halfWidthDegrees) {
     const float tanHalfHeight = std::tan(halfHeightDegrees / 57.29578f);
     const float tanHalfWidth = std::tan(halfWidthDegrees / 57.29578f);
-    std::vector<std::vector<Plane>> bundles;
-    for (const Portal& portal : portals)
-        bundles.push_back(sightBounds(portal, views, radius, tanHalfHeight, tanHalfWidth));
+    std::vector<std::vector<Plane>> pyramids;
+    for (Portal portal : portals) {
+        for (int k = 0; k < 2; ++k) {
+            portal.lo[k] -= margin;
+            portal.hi[k] += margin;
+        }
+        for (const View& view : views) {
+            std::vector<Plane> pyramid = sightPyramid(portal, view, tanHalfHeight, tanHalfWidth);
+            if (!pyramid.empty())
+                pyramids.push_back(std::move(pyramid));
+        }
+    }
 
     Mesh seen;
     Polygon in, out;
@@ -244,46 +225,45 @@ size_t keepSeenThrough(Mesh& mesh, size_t first, const std::vector<Portal>& port
         Polygon whole;
         for (const Corner& c : t.c)
             whole.push_back({mesh.positions[c.position], mesh.normals[c.normal], mesh.uvs[c.uv]});
-        // What lies inside a portal's sight lines is kept; what lies outside them goes on to
-        // the next portal, so that no piece is kept twice. A triangle that some portal sees
-        // whole, or whose pieces add up to it, stays whole: cuts only cost.
-        std::vector<Polygon> left{whole}, kept;
-        for (const std::vector<Plane>& bundle : bundles)
-            if (inside(whole, bundle)) {
-                left.clear();
-                kept.push_back(whole);
-                break;
+        // Every corner of every part some eye sees; the triangle keeps what lies within
+        // their bounds along the axes, or stays whole when that is (nearly) all of it: cuts
+        // only cost.
+        Vec3 lo{1e9f, 1e9f, 1e9f}, hi{-1e9f, -1e9f, -1e9f};
+        bool any = false;
+        for (const std::vector<Plane>& pyramid : pyramids) {
+            bool apart = false;
+            for (const Plane& h : pyramid)
+                apart = apart || (side(h, whole[0].p) < 0 && side(h, whole[1].p) < 0 &&
+                                  side(h, whole[2].p) < 0);
+            if (apart)
+                continue;
+            Polygon part = whole;
+            if (!clipTo(part, pyramid))
+                continue;
+            any = true;
+            for (const Vertex& v : part) {
+                lo = {std::min(lo.x, v.p.x), std::min(lo.y, v.p.y), std::min(lo.z, v.p.z)};
+                hi = {std::max(hi.x, v.p.x), std::max(hi.y, v.p.y), std::max(hi.z, v.p.z)};
             }
-        for (const std::vector<Plane>& bundle : bundles) {
-            std::vector<Polygon> next;
-            for (const Polygon& poly : left) {
-                Polygon current = poly;
-                for (const Plane& h : bundle) {
-                    split(current, h, in, out);
-                    if (solid(out))
-                        next.push_back(out);
-                    current = in;
-                    if (!solid(current))
-                        break;
-                }
-                if (solid(current))
-                    kept.push_back(current);
-            }
-            left = next;
         }
-        float keptArea = 0;
-        for (const Polygon& poly : kept)
-            keptArea += area(poly);
-        if (kept.size() > 1 && keptArea > area(whole) * (1 - 1e-4f))
-            kept.assign(1, whole);
-        // Convex pieces, each a fan round its first corner.
-        for (const Polygon& poly : kept) {
-            std::vector<Corner> corners;
-            for (const Vertex& v : poly)
-                corners.push_back({seen.addPosition(v.p), seen.addUv(v.uv), seen.addNormal(v.n)});
-            for (size_t k = 1; k + 1 < corners.size(); ++k)
-                seen.triangles.push_back({{corners[0], corners[k], corners[k + 1]}});
-        }
+        if (!any)
+            continue;
+        Polygon kept = whole;
+        if (!clipTo(kept, {{{1, 0, 0}, -lo.x},
+                           {{-1, 0, 0}, hi.x},
+                           {{0, 1, 0}, -lo.y},
+                           {{0, -1, 0}, hi.y},
+                           {{0, 0, 1}, -lo.z},
+                           {{0, 0, -1}, hi.z}}))
+            continue;
+        if (area(kept) > area(whole) * (1 - 1e-3f))
+            kept = whole;
+        // A fan round its first corner.
+        std::vector<Corner> corners;
+        for (const Vertex& v : kept)
+            corners.push_back({seen.addPosition(v.p), seen.addUv(v.uv), seen.addNormal(v.n)});
+        for (size_t k = 1; k + 1 < corners.size(); ++k)
+            seen.triangles.push_back({{corners[0], corners[k], corners[k + 1]}});
     }
     mesh.triangles.resize(first);
     dropUnused(mesh);

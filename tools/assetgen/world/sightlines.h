@@ -27,16 +27,17 @@ struct View {
     Vec3 eye, centre;
 };
 
-// Keeps of the triangles from `first` on only the parts that an eye within `radius` of one of
-// `views` can see through one of `portals`, looking from the near side of its plane through
-// the part of it within the given half-angles of its view (taken wide enough for every
-// picture's proportions and for the turns between the views). A triangle wholly inside the
-// sight lines of a portal stays as it is, one across their bounds is cut along them (the
-// pieces keep the interpolated normals and texture coordinates), the rest is dropped. Cuts
-// across neighbouring triangles leave T-junctions for the caller to weld. Unused positions,
-// normals and texture coordinates are removed. Returns the triangles kept.
+// Keeps of the triangles from `first` on only what an eye of one of `views` can see through
+// one of `portals`, looking from the near side of its plane through the part of it within
+// the given half-angles of its view (taken wide enough for every picture's proportions and
+// for the turns between the views); each portal is taken `margin` larger all round, for the
+// eyes between the views. A triangle keeps what lies within the bounds along x, y and z of
+// all that the eyes see of it, with the normals and texture coordinates interpolated, or
+// stays whole when that is nearly all of it; one no eye sees is dropped. Cuts across
+// neighbouring triangles leave T-junctions for the caller to weld. Unused positions, normals
+// and texture coordinates are removed. Returns the triangles kept.
 size_t keepSeenThrough(Mesh& mesh, size_t first, const std::vector<Portal>& portals,
-                       const std::vector<View>& views, float radius, float halfHeightDegrees,
+                       const std::vector<View>& views, float margin, float halfHeightDegrees,
                        float halfWidthDegrees);
 
 } // namespace world

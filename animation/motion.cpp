@@ -128,13 +128,18 @@ void Motion::draw(unsigned int fps, float offsetSeconds) {
         clock = new Clock{};
         clock->start(0.0);
     }
+    drawPose();
+    lib3ds_file_eval(file, frameAt(clock->seconds(), offsetSeconds, fps, file->frames));
+}
+
+void Motion::drawPose() {
+    if (!file)
+        return;
     glPushMatrix();
     glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);
     for (Lib3dsNode* node = file->nodes; node; node = node->next)
         drawNode(node);
     glPopMatrix();
-
-    lib3ds_file_eval(file, frameAt(clock->seconds(), offsetSeconds, fps, file->frames));
 }
 
 void Motion::drawNode(Lib3dsNode* node) {

@@ -57,6 +57,9 @@ class Motion {
     // in double precision. fps is frames per second; a file with no frames stays on frame 0.
     void draw(unsigned int fps, float offsetSeconds);
 
+    // Draws the rig in its current pose, as draw does, without evaluating the next one.
+    void drawPose();
+
     // Draws the node's children, then the node's own list (if any) at its world matrix minus
     // its pivot. Transforms are not accumulated down the tree.
     void drawNode(Lib3dsNode* node);

@@ -213,6 +213,31 @@ TEST_F(CaptureOutput, StatsMeasureTheFrameAsDrawnAndLeaveTheRunAsItWas) {
     EXPECT_GT(jsonNumber(r.out, "figure_pixels", close), jsonNumber(r.out, "pixels", dancer));
 }
 
+TEST_F(CaptureOutput, StatsJudgeEachFigureOnItsOwnSilhouette) {
+    // The crowd on the square stands in rows, each figure showing between the limbs of the
+    // ones in front; the dancers' hat brims are seen edge-on at 62.6 and 87.5 s. Whatever
+    // stands in front of a figure, a figure at least 40 px tall that neither runs off the
+    // picture nor meets the near plane holds together in one region.
+    const ChildResult r = runCapture({"--stats", "--at", "11.4,62.6,87.5", "--size", "1280x720"});
+    ASSERT_RAN(r);
+    int judged = 0, crowd = 0;
+    const size_t disco = r.out.find("{\"t\": 62.600");
+    ASSERT_NE(disco, std::string::npos) << r.out;
+    for (size_t at = r.out.find("{\"index\": "); at != std::string::npos;
+         at = r.out.find("{\"index\": ", at + 1)) {
+        const std::string figure = r.out.substr(at, r.out.find('}', at) - at);
+        if (jsonNumber(figure, "height") < 40 ||
+            figure.find("\"cut_by_edge\": false") == std::string::npos ||
+            figure.find("\"cut_by_near_plane\": false") == std::string::npos)
+            continue;
+        ++judged;
+        crowd += at < disco;
+        EXPECT_EQ(jsonNumber(figure, "regions"), 1) << figure;
+    }
+    EXPECT_GE(crowd, 5) << r.out;
+    EXPECT_GE(judged, 15) << r.out;
+}
+
 TEST_F(CaptureOutput, TheClosingDriftFollowsTheFrameRate) {
     // The eye moves a fixed step per frame: at 60 fps it has drifted twice as far by 37.5 s
     // as at 30 fps, and a moment prepared at 60 fps matches a 60 fps range through it.

@@ -338,7 +338,8 @@ TEST_F(FigureMotions, DrawnFiguresStandUprightWithTheHatOnTheHead) {
 // apart), at 300 pixels for a standing figure's 170 units: the silhouette is one region with
 // no loose pieces, and every bone is at least 4 pixels across, measured across its drawn
 // line between a fifth and four fifths of its length. The picture is drawn in 64 x 64 tiles,
-// the size of the test's framebuffer.
+// the size of the test's framebuffer. At 40 pixels, the smallest figure judged on screen, the
+// silhouette is still one region.
 TEST_F(FigureMotions, EverySilhouetteIsOneBodyWithLimbsAtLeastFourPixelsWide) {
     Mesh headMesh, bodyMesh;
     Texture headTexture, bodyTexture;
@@ -372,6 +373,32 @@ TEST_F(FigureMotions, EverySilhouetteIsOneBodyWithLimbsAtLeastFourPixelsWide) {
         const int ix = static_cast<int>(std::floor(x)), iy = static_cast<int>(std::floor(y));
         return ix >= 0 && iy >= 0 && ix < width && iy < height &&
                mask[static_cast<size_t>(iy) * width + ix];
+    };
+    // Regions, eight-connected (as a line of pixels runs).
+    auto regionsIn = [](const std::vector<unsigned char>& m, int w, int h) {
+        std::vector<int> region(m.size(), -1);
+        int regions = 0;
+        for (size_t start = 0; start < m.size(); ++start) {
+            if (!m[start] || region[start] >= 0)
+                continue;
+            std::vector<size_t> stack{start};
+            region[start] = regions;
+            while (!stack.empty()) {
+                const size_t i = stack.back();
+                stack.pop_back();
+                const int x = static_cast<int>(i % w), y = static_cast<int>(i / w);
+                for (int ny = std::max(0, y - 1); ny <= std::min(h - 1, y + 1); ++ny)
+                    for (int nx = std::max(0, x - 1); nx <= std::min(w - 1, x + 1); ++nx) {
+                        const size_t j = static_cast<size_t>(ny) * w + nx;
+                        if (m[j] && region[j] < 0) {
+                            region[j] = regions;
+                            stack.push_back(j);
+                        }
+                    }
+            }
+            ++regions;
+        }
+        return regions;
     };
     glDisable(GL_LIGHTING);
     glClearColor(0, 0, 1, 1);
@@ -421,30 +448,30 @@ TEST_F(FigureMotions, EverySilhouetteIsOneBodyWithLimbsAtLeastFourPixelsWide) {
                         }
                 }
 
-            // Regions, eight-connected (as a line of pixels runs).
-            std::vector<int> region(mask.size(), -1);
-            int regions = 0;
-            for (size_t start = 0; start < mask.size(); ++start) {
-                if (!mask[start] || region[start] >= 0)
-                    continue;
-                std::vector<size_t> stack{start};
-                region[start] = regions;
-                while (!stack.empty()) {
-                    const size_t i = stack.back();
-                    stack.pop_back();
-                    const int x = static_cast<int>(i % width), y = static_cast<int>(i / width);
-                    for (int ny = std::max(0, y - 1); ny <= std::min(height - 1, y + 1); ++ny)
-                        for (int nx = std::max(0, x - 1); nx <= std::min(width - 1, x + 1); ++nx) {
-                            const size_t j = static_cast<size_t>(ny) * width + nx;
-                            if (mask[j] && region[j] < 0) {
-                                region[j] = regions;
-                                stack.push_back(j);
-                            }
-                        }
-                }
-                ++regions;
+            EXPECT_EQ(regionsIn(mask, width, height), 1);
+            // The same at 40 pixels, the smallest figure judged on screen, in one tile: the
+            // limbs and the hat brim, down to a pixel or less across, still hold together.
+            {
+                const int small = 60; // 254 units
+                const double unitsPerPx = 170.0 / 40;
+                glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+                glMatrixMode(GL_PROJECTION);
+                glLoadIdentity();
+                glOrtho(left, left + kWidth * unitsPerPx, bottom, bottom + kHeight * unitsPerPx,
+                        -400, 400);
+                glMatrixMode(GL_MODELVIEW);
+                glLoadIdentity();
+                glRotated(angle, 0, 1, 0);
+                motion.draw(60, offset);
+                std::vector<unsigned char> tile(4 * kWidth * kHeight), smallMask(small * small);
+                glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, tile.data());
+                for (int y = 0; y < small; ++y)
+                    for (int x = 0; x < small; ++x) {
+                        const unsigned char* p = &tile[4 * (y * kWidth + x)];
+                        smallMask[y * small + x] = !(p[0] < 40 && p[1] < 40 && p[2] > 200);
+                    }
+                EXPECT_EQ(regionsIn(smallMask, small, small), 1) << "at 40 pixels";
             }
-            EXPECT_EQ(regions, 1);
             // Nothing is cut off at the picture's edges.
             int onEdge = 0;
             for (int x = 0; x < width; ++x)

@@ -1,5 +1,5 @@
 // Per-frame numbers: brightness, and the figures measured through an id mask in the stencil
-// buffer.
+// buffer and through their silhouettes.
 #include "stats.h"
 
 #include <GL/gl.h>
@@ -46,11 +46,21 @@ void restoreMatrices(Lib3dsNode* node, const Pose& pose, size_t* i) {
     }
 }
 
+// One figure as the id pass drew it: what it takes to draw it again on its own.
+struct Sighting {
+    Motion* motion = nullptr;
+    GLfloat projection[16], modelview[16];
+    GLboolean cull = GL_FALSE;
+    GLint cullFace = GL_BACK, frontFace = GL_CCW;
+    Pose pose; // the pose this draw showed
+};
+
 // What the hook sees of the frame being drawn. The hook is a plain function pointer, so its
 // state lives here; one frame is measured at a time.
 struct HookState {
-    int figures = 0;                // drawFigure calls so far in this frame
-    std::map<Motion*, Pose> before; // each motion's pose at its first draw of the frame
+    int figures = 0;                 // drawFigure calls so far in this frame
+    std::map<Motion*, Pose> before;  // each motion's pose at its first draw of the frame
+    std::vector<Sighting> sightings; // the id pass's figures, in draw order
 };
 HookState hookState;
 
@@ -65,14 +75,127 @@ void recordFigure(Motion& motion, bool done) {
 }
 
 // During the id pass: figure k writes k + 1 into the stencil buffer wherever it passes the
-// depth test; everything else drawn writes 0.
-void markFigure(Motion&, bool done) {
+// depth test; everything else drawn writes 0. Each figure's transform, culling and pose are
+// kept for its silhouette.
+void markFigure(Motion& motion, bool done) {
     if (done) {
         glStencilFunc(GL_ALWAYS, 0, 0xff);
         return;
     }
     ++hookState.figures;
     glStencilFunc(GL_ALWAYS, std::min(hookState.figures, 255), 0xff);
+    Sighting& s = hookState.sightings.emplace_back();
+    s.motion = &motion;
+    glGetFloatv(GL_PROJECTION_MATRIX, s.projection);
+    glGetFloatv(GL_MODELVIEW_MATRIX, s.modelview);
+    s.cull = glIsEnabled(GL_CULL_FACE);
+    glGetIntegerv(GL_CULL_FACE_MODE, &s.cullFace);
+    glGetIntegerv(GL_FRONT_FACE, &s.frontFace);
+    if (motion.file)
+        collectMatrices(motion.file->nodes, &s.pose);
+}
+
+// Where drawing the current figure lands, from the clipped polygons GL feedback mode returns:
+// the window rectangle it can touch within a width x height viewport (x0, y0 inclusive, x1, y1
+// exclusive, rows from the bottom; empty, x0 >= x1, when nothing of it reaches the screen),
+// and whether the near plane cuts it (a clipped corner then lies at window depth 0).
+struct Footprint {
+    int box[4] = {0, 0, 0, 0};
+    bool nearCut = false;
+};
+
+Footprint footprint(Motion& motion, int width, int height) {
+    static std::vector<GLfloat> feedback(1 << 18);
+    glFeedbackBuffer(static_cast<GLsizei>(feedback.size()), GL_3D, feedback.data());
+    glRenderMode(GL_FEEDBACK);
+    motion.drawPose();
+    const GLint used = glRenderMode(GL_RENDER);
+    Footprint f;
+    if (used < 0) { // more than the buffer holds: the whole screen
+        f.box[2] = width;
+        f.box[3] = height;
+        return f;
+    }
+    float x0 = INFINITY, y0 = INFINITY, x1 = -INFINITY, y1 = -INFINITY;
+    auto vertices = [&](GLint i, GLint n) {
+        for (GLint v = 0; v < n && i + 2 < used; ++v, i += 3) {
+            x0 = std::min(x0, feedback[i]);
+            x1 = std::max(x1, feedback[i]);
+            y0 = std::min(y0, feedback[i + 1]);
+            y1 = std::max(y1, feedback[i + 1]);
+            f.nearCut = f.nearCut || feedback[i + 2] <= 1e-6f;
+        }
+        return i;
+    };
+    for (GLint i = 0; i < used;) {
+        const GLint token = static_cast<GLint>(feedback[i++]);
+        if (token == GL_POLYGON_TOKEN && i < used) {
+            const GLint n = static_cast<GLint>(feedback[i++]);
+            i = vertices(i, n);
+        } else if (token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN) {
+            i = vertices(i, 2);
+        } else if (token == GL_POINT_TOKEN || token == GL_BITMAP_TOKEN ||
+                   token == GL_DRAW_PIXEL_TOKEN || token == GL_COPY_PIXEL_TOKEN) {
+            i = vertices(i, 1);
+        } else {
+            ++i; // GL_PASS_THROUGH_TOKEN and its value
+        }
+    }
+    if (!(x0 <= x1))
+        return f;
+    // A pixel is covered when its centre is: widen by one on each side to be sure.
+    f.box[0] = std::max(0, static_cast<int>(std::floor(x0)) - 1);
+    f.box[1] = std::max(0, static_cast<int>(std::floor(y0)) - 1);
+    f.box[2] = std::min(width, static_cast<int>(std::ceil(x1)) + 1);
+    f.box[3] = std::min(height, static_cast<int>(std::ceil(y1)) + 1);
+    if (f.box[0] >= f.box[2] || f.box[1] >= f.box[3])
+        f.box[0] = f.box[2] = 0;
+    return f;
+}
+
+// One figure's silhouette, drawn alone in the pose, transform and culling the frame showed it
+// with, depth-tested against nothing and clipped to the screen, is measured into `f`: its
+// regions and whether the screen's border or the near plane cuts it. Uses the stencil buffer
+// within the figure's rectangle; colour and depth stay untouched.
+void measureSilhouette(const Sighting& s, int width, int height, FigureStats* f) {
+    if (!s.motion || !s.motion->file)
+        return;
+    size_t i = 0;
+    restoreMatrices(s.motion->file->nodes, s.pose, &i);
+    glMatrixMode(GL_PROJECTION);
+    glLoadMatrixf(s.projection);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadMatrixf(s.modelview);
+    if (s.cull)
+        glEnable(GL_CULL_FACE);
+    else
+        glDisable(GL_CULL_FACE);
+    glCullFace(s.cullFace);
+    glFrontFace(s.frontFace);
+
+    const Footprint print = footprint(*s.motion, width, height);
+    const int* box = print.box;
+    const int w = box[2] - box[0], h = box[3] - box[1];
+    f->cutByNearPlane = print.nearCut;
+    if (w <= 0 || h <= 0)
+        return;
+    glScissor(box[0], box[1], w, h);
+    glClear(GL_STENCIL_BUFFER_BIT);
+    glStencilFunc(GL_ALWAYS, 1, 0xff);
+    s.motion->drawPose();
+    std::vector<std::uint8_t> mask(static_cast<size_t>(w) * h);
+    glReadPixels(box[0], box[1], w, h, GL_STENCIL_INDEX, GL_UNSIGNED_BYTE, mask.data());
+    f->regions = countRegions(mask.data(), w, h);
+    // Cut by the border: a pixel of it in the picture's outermost row or column.
+    auto any = [&](int x, int y, int dx, int dy, int n) {
+        for (int k = 0; k < n; ++k)
+            if (mask[static_cast<size_t>(y + k * dy) * w + x + k * dx])
+                return true;
+        return false;
+    };
+    f->cutByEdge =
+        (box[0] == 0 && any(0, 0, 0, 1, h)) || (box[2] == width && any(w - 1, 0, 0, 1, h)) ||
+        (box[1] == 0 && any(0, 0, 1, 0, w)) || (box[3] == height && any(0, h - 1, 1, 0, w));
 }
 
 std::string number(double value, int decimals) {
@@ -82,6 +205,34 @@ std::string number(double value, int decimals) {
 }
 
 } // namespace
+
+int countRegions(const std::uint8_t* mask, int width, int height) {
+    const size_t count = static_cast<size_t>(std::max(width, 0)) * std::max(height, 0);
+    std::vector<std::uint8_t> seen(count, 0);
+    std::vector<size_t> stack;
+    int regions = 0;
+    for (size_t start = 0; start < count; ++start) {
+        if (mask[start] == 0 || seen[start])
+            continue;
+        ++regions;
+        seen[start] = 1;
+        stack.push_back(start);
+        while (!stack.empty()) {
+            const size_t p = stack.back();
+            stack.pop_back();
+            const int px = static_cast<int>(p % width), py = static_cast<int>(p / width);
+            for (int ny = std::max(0, py - 1); ny <= std::min(height - 1, py + 1); ++ny)
+                for (int nx = std::max(0, px - 1); nx <= std::min(width - 1, px + 1); ++nx) {
+                    const size_t q = static_cast<size_t>(ny) * width + nx;
+                    if (mask[q] != 0 && !seen[q]) {
+                        seen[q] = 1;
+                        stack.push_back(q);
+                    }
+                }
+        }
+    }
+    return regions;
+}
 
 FrameStats measureFrame(double seconds, const RgbImage& picture,
                         const std::vector<std::uint8_t>& ids) {
@@ -96,7 +247,6 @@ FrameStats measureFrame(double seconds, const RgbImage& picture,
         long long pixels = 0;
         double luma = 0.0;
         int top = 0, bottom = -1;
-        int regions = 0;
     };
     Sum sums[256];
     double total = 0.0;
@@ -120,34 +270,6 @@ FrameStats measureFrame(double seconds, const RgbImage& picture,
     stats.brightShare = static_cast<double>(bright) / count;
     stats.nearBlackShare = static_cast<double>(nearBlack) / count;
 
-    // Regions: flood fill over pixels of the same id, diagonal neighbours included, since a
-    // thin limb at a slant is drawn as a chain of pixels that touch only at their corners.
-    std::vector<std::uint8_t> seen(count, 0);
-    std::vector<size_t> stack;
-    for (size_t start = 0; start < count; ++start) {
-        const std::uint8_t id = ids[start];
-        if (id == 0 || seen[start])
-            continue;
-        ++sums[id].regions;
-        seen[start] = 1;
-        stack.push_back(start);
-        while (!stack.empty()) {
-            const size_t p = stack.back();
-            stack.pop_back();
-            const int px = static_cast<int>(p % w), py = static_cast<int>(p / w);
-            for (int dy = -1; dy <= 1; ++dy)
-                for (int dx = -1; dx <= 1; ++dx) {
-                    const int nx = px + dx, ny = py + dy;
-                    if (nx < 0 || ny < 0 || nx >= w || ny >= h)
-                        continue;
-                    const size_t q = static_cast<size_t>(ny) * w + nx;
-                    if (!seen[q] && ids[q] == id) {
-                        seen[q] = 1;
-                        stack.push_back(q);
-                    }
-                }
-        }
-    }
     for (int id = 1; id < 256; ++id) {
         const Sum& s = sums[id];
         if (s.pixels == 0)
@@ -157,7 +279,6 @@ FrameStats measureFrame(double seconds, const RgbImage& picture,
         f.pixels = s.pixels;
         f.height = s.bottom - s.top + 1;
         f.luma = s.luma / s.pixels;
-        f.regions = s.regions;
         stats.figures.push_back(f);
     }
     return stats;
@@ -186,7 +307,9 @@ std::string frameJson(const FrameStats& s) {
         out += (i ? ", " : "") + std::string("{\"index\": ") + std::to_string(f.index) +
                ", \"pixels\": " + std::to_string(f.pixels) +
                ", \"height\": " + std::to_string(f.height) + ", \"luma\": " + number(f.luma, 2) +
-               ", \"regions\": " + std::to_string(f.regions) + "}";
+               ", \"regions\": " + std::to_string(f.regions) +
+               ", \"cut_by_edge\": " + (f.cutByEdge ? "true" : "false") +
+               ", \"cut_by_near_plane\": " + (f.cutByNearPlane ? "true" : "false") + "}";
     }
     return out + "]}";
 }
@@ -236,7 +359,40 @@ FrameStats FrameMeter::drawAndMeasure(Playback* playback, double seconds, RgbIma
     for (int y = 0; y < h; ++y)
         std::memcpy(&ids[static_cast<size_t>(y) * w], &bottomUp[static_cast<size_t>(h - 1 - y) * w],
                     w);
-    return measureFrame(seconds, *picture, ids);
+    FrameStats stats = measureFrame(seconds, *picture, ids);
+
+    // The silhouettes, one figure at a time, for the figures that show. Afterwards the motions
+    // hold the poses the frame left them in.
+    std::map<Motion*, Pose> after;
+    for (const Sighting& s : hookState.sightings)
+        if (s.motion->file && after.find(s.motion) == after.end())
+            collectMatrices(s.motion->file->nodes, &after[s.motion]);
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glColorMask(GL_FALSE, GL_FALSE, GL_FALSE, GL_FALSE);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_ALPHA_TEST);
+    glEnable(GL_SCISSOR_TEST);
+    glEnable(GL_STENCIL_TEST);
+    glClearStencil(0);
+    glStencilMask(0xff);
+    glStencilOp(GL_KEEP, GL_KEEP, GL_REPLACE);
+    for (FigureStats& f : stats.figures)
+        if (f.index < static_cast<int>(hookState.sightings.size()))
+            measureSilhouette(hookState.sightings[f.index], w, h, &f);
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glPopAttrib();
+    for (auto& [motion, pose] : after) {
+        size_t i = 0;
+        restoreMatrices(motion->file->nodes, pose, &i);
+    }
+    return stats;
 }
 
 } // namespace capture

@@ -9,9 +9,13 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <string>
+#include <utility>
 
 #include "animation/chunk_check.h"
 #include "platform/fatal.h"
+#include "platform/prefetch.h"
 
 namespace {
 
@@ -25,7 +29,28 @@ bool drawsBone(const Lib3dsNode* node) {
            node->name[0] != '-';
 }
 
+// A motion file read and checked on the prefetch thread, waiting for its Motion::load.
+struct ReadMotionFile {
+    Lib3dsFile* file = nullptr; // null when the file could not be read
+    ~ReadMotionFile() {
+        if (file)
+            lib3ds_file_free(file);
+    }
+};
+
+std::string prefetchKey(const std::string& path) {
+    return "3ds:" + path;
+}
+
 } // namespace
+
+void prefetchMotionFile(const std::string& path) {
+    platform::queuePrefetch(prefetchKey(path), [path] {
+        auto read = std::make_shared<ReadMotionFile>();
+        read->file = load3dsFile(path, nullptr);
+        return platform::PrefetchResult(read);
+    });
+}
 
 Motion::~Motion() {
     if (file)
@@ -45,7 +70,11 @@ void Motion::load(const std::string& filePath) {
     }
     // lib3ds hangs, crashes or reports success on malformed input, so it only ever sees
     // bytes that passed the chunk check.
-    file = load3dsFile(filePath, nullptr);
+    platform::PrefetchResult prefetched;
+    if (platform::takePrefetched(prefetchKey(filePath), &prefetched))
+        std::swap(file, static_cast<ReadMotionFile*>(prefetched.get())->file);
+    else
+        file = load3dsFile(filePath, nullptr);
     if (!file) {
         std::fprintf(stderr, "Unable to open 3ds file %s\n", filePath.c_str());
         platform::fatalExit(1);

@@ -77,3 +77,8 @@ class Motion {
     // in GL, one line on standard error and status 1. Not while compiling a list.
     static GLuint compileModel(Model* model);
 };
+
+// Queues the reading and checking of the .3DS file at `path` on the prefetch thread
+// (platform/prefetch.h), so that a later Motion::load of the same path finds it parsed. That
+// load then behaves exactly as without the prefetch, failure message included.
+void prefetchMotionFile(const std::string& path);

@@ -4,6 +4,7 @@
 
 #include "app/clock.h"
 #include "app/frame.h"
+#include "app/manifest.h"
 #include "app/startup.h"
 #include "app/startup_report.h"
 #include "platform/fatal.h"
@@ -19,6 +20,9 @@ static void quitOnClose() {
 
 int main(int argc, char** argv) {
     markMilestone(Milestone::mainEntered);
+    // The files are read and decoded on a second core while the window and its GL context,
+    // most of the wait before the first frame, come up on this one.
+    prefetchAssets();
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(800, 600);

@@ -49,6 +49,11 @@ void loadPaths();
 void loadMusic(); // also starts the music playing
 void loadMotions();
 
+// Starts reading and decoding the textures' and motions' files on the prefetch thread, for
+// main to call before it opens the window; the loaders then take the results in their order
+// (platform/prefetch.h). Optional: without it the loaders do all the work themselves.
+void prefetchAssets();
+
 // The loaders in start-up order, with names, for tools that time them one by one.
 struct LoaderStep {
     const char* name;

@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 
 #include "app/manifest.h"
+#include "platform/prefetch.h"
 
 void setupFixedGlState() {
     glClearColor(0, 0, 0, 0);
@@ -18,4 +19,5 @@ void setupFixedGlState() {
 void runLoaders() {
     for (int i = 0; i < kLoaderStepCount; ++i)
         kLoaderSteps[i].run();
+    platform::finishPrefetch();
 }

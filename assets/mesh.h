@@ -74,3 +74,9 @@ class ObjReader {
 
 // The shared reader behind Mesh::load. Not re-entrant; keeps the last mesh until exit.
 extern ObjReader objReader;
+
+// Queues the reading of the OBJ file at `path` on the prefetch thread (platform/prefetch.h),
+// so that a later read of the same path (Mesh::load) takes the parsed mesh instead of reading
+// the file. That read behaves exactly as without the prefetch: the reader then holds the path
+// and the mesh, and a file it cannot read ends the process with the same line.
+void prefetchObj(const char* path);

@@ -8,11 +8,14 @@
 #include <cstdint>
 #include <cstdlib>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/fatal.h"
 #include "platform/input_file.h"
+#include "platform/prefetch.h"
 
 namespace {
 
@@ -149,32 +152,28 @@ long toIndex(const char* text) {
 
 // A missing file gets the plain line; anything else that keeps the file from being read
 // (a directory, a FIFO, a device, a file past the size bound) says what it is.
-[[noreturn]] void failOpen(const std::string& path, const std::string& reason) {
-    std::cerr << "Unable to open obj-file " << '"' << path << '"';
+std::string openFailure(const std::string& path, const std::string& reason) {
+    std::string line = "Unable to open obj-file \"" + path + '"';
     if (reason != "not found")
-        std::cerr << ": " << reason;
-    std::cerr << "." << '\n';
-    platform::fatalExit(1);
+        line += ": " + reason;
+    return line + ".\n";
 }
 
-// The whole file, read through the regular-file gate.
-std::string readWhole(const std::string& path) {
+// The whole file into *bytes, read through the regular-file gate; the error line on failure.
+std::string readWhole(const std::string& path, std::string* bytes) {
     std::string reason;
     std::FILE* file = platform::openInputFile(path.c_str(), platform::kMaxObjBytes, &reason);
     if (!file)
-        failOpen(path, reason);
-    std::string bytes;
-    const bool read = platform::readInputFile(file, platform::kMaxObjBytes, &bytes, &reason);
+        return openFailure(path, reason);
+    bytes->clear();
+    const bool read = platform::readInputFile(file, platform::kMaxObjBytes, bytes, &reason);
     std::fclose(file);
-    if (!read)
-        failOpen(path, reason);
-    return bytes;
+    return read ? std::string() : openFailure(path, reason);
 }
 
-[[noreturn]] void failLine(const std::string& path, long lineNumber, const std::string& reason) {
-    std::cerr << "Invalid obj-file \"" << path << "\", line " << lineNumber << ": " << reason
-              << '\n';
-    platform::fatalExit(1);
+std::string lineFailure(const std::string& path, long lineNumber, const std::string& reason) {
+    return "Invalid obj-file \"" + path + "\", line " + std::to_string(lineNumber) + ": " + reason +
+           '\n';
 }
 
 // The counts of the first pass, which bound every index of the second.
@@ -228,9 +227,46 @@ void ObjReader::clear() {
     mesh = nullptr;
 }
 
+namespace {
+
+std::string parseInto(const std::string& path, Mesh& m);
+
+// An OBJ file read on the prefetch thread, waiting for its ObjReader::read.
+struct PrefetchedObj {
+    Mesh* mesh = nullptr;
+    std::string failure; // the error line, empty when the file was read
+    ~PrefetchedObj() { delete mesh; }
+};
+
+std::string prefetchKey(const std::string& path) {
+    return "obj:" + path;
+}
+
+} // namespace
+
+void prefetchObj(const char* path) {
+    const std::string file(path);
+    platform::queuePrefetch(prefetchKey(file), [file] {
+        auto read = std::make_shared<PrefetchedObj>();
+        read->mesh = new Mesh();
+        read->failure = parseInto(file, *read->mesh);
+        return platform::PrefetchResult(read);
+    });
+}
+
 void ObjReader::read(std::string path) {
     clear();
     this->path = new std::string(std::move(path));
+    platform::PrefetchResult prefetched;
+    if (platform::takePrefetched(prefetchKey(*this->path), &prefetched)) {
+        PrefetchedObj& read = *static_cast<PrefetchedObj*>(prefetched.get());
+        std::swap(mesh, read.mesh);
+        if (!read.failure.empty()) {
+            std::cerr << read.failure;
+            platform::fatalExit(1);
+        }
+        return;
+    }
     mesh = new Mesh();
     parse();
 }
@@ -239,11 +275,17 @@ Mesh ObjReader::getMesh() const {
     return mesh ? Mesh(*mesh) : Mesh();
 }
 
-void ObjReader::parse() {
-    std::string bytes = readWhole(*path);
+namespace {
+
+// The two passes over the file at `path` into `m`, which starts empty; the error line, or an
+// empty string when the file was read.
+std::string parseInto(const std::string& path, Mesh& m) {
+    std::string bytes;
+    std::string failure = readWhole(path, &bytes);
+    if (!failure.empty())
+        return failure;
 
     // Pass 1: count the lines of each kind and size the arrays exactly.
-    Mesh& m = *mesh;
     std::string_view line;
     for (Lines lines(bytes); lines.next(&line);) {
         switch (classify(line)) {
@@ -269,7 +311,9 @@ void ObjReader::parse() {
     m.vertices = m.vertexCount ? new float[std::size_t(m.vertexCount) * 3]() : nullptr;
 
     // Rewind by reading the file again.
-    bytes = readWhole(*path);
+    failure = readWhole(path, &bytes);
+    if (!failure.empty())
+        return failure;
 
     // Pass 2: fill. The write positions are checked against the counts so that a file changed
     // between the passes cannot write past an array.
@@ -287,7 +331,7 @@ void ObjReader::parse() {
         switch (kind) {
         case LineKind::normal: {
             if (nextNormal == m.normalCount)
-                failLine(*path, lineNumber, changed);
+                return lineFailure(path, lineNumber, changed);
             float* n = m.normals + 3 * nextNormal++;
             for (int i = 0; i < 3; ++i)
                 n[i] = toFloat(tokens.next());
@@ -295,7 +339,7 @@ void ObjReader::parse() {
         }
         case LineKind::texCoord: {
             if (nextTexCoord == m.texCoordCount)
-                failLine(*path, lineNumber, changed);
+                return lineFailure(path, lineNumber, changed);
             float* t = m.texCoords + 2 * nextTexCoord++;
             t[0] = toFloat(tokens.next());
             t[1] = -toFloat(tokens.next());
@@ -303,7 +347,7 @@ void ObjReader::parse() {
         }
         case LineKind::position: {
             if (nextVertex == m.vertexCount)
-                failLine(*path, lineNumber, changed);
+                return lineFailure(path, lineNumber, changed);
             float* v = m.vertices + 3 * nextVertex++;
             for (int i = 0; i < 3; ++i)
                 v[i] = toFloat(tokens.next());
@@ -311,16 +355,16 @@ void ObjReader::parse() {
         }
         case LineKind::face: {
             if (nextFace == m.faceCount)
-                failLine(*path, lineNumber, changed);
+                return lineFailure(path, lineNumber, changed);
             Face& face = m.faces[nextFace++];
             // Only the first three references are read: a polygon keeps its first triangle.
             for (int k = 0; k < 3; ++k) {
                 const std::string_view token = tokens.next();
                 if (token.empty())
-                    failLine(*path, lineNumber, "a face needs three vertex references");
+                    return lineFailure(path, lineNumber, "a face needs three vertex references");
                 const std::string reason = readReference(token, counts, face, k);
                 if (!reason.empty())
-                    failLine(*path, lineNumber, reason);
+                    return lineFailure(path, lineNumber, reason);
             }
             break;
         }
@@ -330,5 +374,16 @@ void ObjReader::parse() {
     }
     if (nextVertex != m.vertexCount || nextNormal != m.normalCount ||
         nextTexCoord != m.texCoordCount || nextFace != m.faceCount)
-        failLine(*path, lineNumber, changed);
+        return lineFailure(path, lineNumber, changed);
+    return std::string();
+}
+
+} // namespace
+
+void ObjReader::parse() {
+    const std::string failure = parseInto(*path, *mesh);
+    if (!failure.empty()) {
+        std::cerr << failure;
+        platform::fatalExit(1);
+    }
 }

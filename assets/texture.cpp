@@ -8,11 +8,14 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <memory>
 #include <new>
 #include <string>
+#include <utility>
 
 #include "platform/fatal.h"
 #include "platform/input_file.h"
+#include "platform/prefetch.h"
 
 namespace {
 
@@ -168,9 +171,42 @@ unsigned char* loadPng(const char* path, int32_t& width, int32_t& height) {
     return result == DecodeResult::ok ? pixels : nullptr;
 }
 
+namespace {
+
+// A PNG decoded on the prefetch thread, waiting for its Texture::load.
+struct DecodedPng {
+    int32_t width = 0, height = 0;
+    unsigned char* pixels = nullptr; // null when the file could not be decoded
+    ~DecodedPng() { delete[] pixels; }
+};
+
+std::string prefetchKey(const char* path) {
+    return std::string("png:") + path;
+}
+
+} // namespace
+
+void prefetchPng(const char* path) {
+    const std::string file(path);
+    platform::queuePrefetch(prefetchKey(path), [file] {
+        auto decoded = std::make_shared<DecodedPng>();
+        decoded->pixels = loadPng(file.c_str(), decoded->width, decoded->height);
+        return platform::PrefetchResult(decoded);
+    });
+}
+
 void Texture::load(const char* path) {
     delete[] pixels;
-    pixels = loadPng(path, width, height);
+    pixels = nullptr;
+    platform::PrefetchResult result;
+    if (platform::takePrefetched(prefetchKey(path), &result)) {
+        DecodedPng& decoded = *static_cast<DecodedPng*>(result.get());
+        width = decoded.width;
+        height = decoded.height;
+        std::swap(pixels, decoded.pixels);
+    } else {
+        pixels = loadPng(path, width, height);
+    }
     if (!pixels) {
         std::cout << "png file not found! : " << path << std::endl;
         platform::fatalExit(1);

@@ -16,6 +16,12 @@
 // pixel buffer cannot be allocated.
 unsigned char* loadPng(const char* path, int32_t& width, int32_t& height);
 
+// Queues the decoding of the PNG file at `path` on the prefetch thread (platform/prefetch.h),
+// so that a later Texture::load of the same path only uploads it. The file is read when the
+// prefetch thread gets to it; Texture::load of the path then behaves exactly as without the
+// prefetch, failure message included.
+void prefetchPng(const char* path);
+
 // The largest width or height loadPng accepts, in pixels.
 constexpr int32_t kMaxPngSide = 8192;
 

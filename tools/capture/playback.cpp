@@ -10,6 +10,7 @@
 #include "app/frame.h"
 #include "app/manifest.h"
 #include "app/startup.h"
+#include "platform/prefetch.h"
 #include "platform/tick.h"
 
 namespace capture {
@@ -35,6 +36,7 @@ bool Playback::start(int width, int height, std::string* error) {
     platform::setVirtualTick(0);
 
     auto begin = std::chrono::steady_clock::now();
+    prefetchAssets(); // as the demo does, while the context comes up
     if (!gl_.create(width, height, error))
         return false;
     contextSeconds_ = secondsSince(begin);
@@ -48,6 +50,7 @@ bool Playback::start(int width, int height, std::string* error) {
         loaderSeconds_.emplace_back(kLoaderSteps[i].name, secondsSince(begin));
         loadSeconds_ += loaderSeconds_.back().second;
     }
+    platform::finishPrefetch();
     startClocks();
     reshape(width, height);
     return true;

@@ -253,6 +253,8 @@ struct Partition {
 
 Partition partitionSeen(const Picture& p) {
     Partition s;
+    if (!discoLeavesOutHidden)
+        return s;
     const float z = camera.eye[2];
     if (z > -98) {
         s.far = kSouth;
@@ -326,7 +328,7 @@ void drawRoom(const Partition& seen, const Picture& p) {
     // faces at the end.
     const Mesh& mesh = *mdlDiscoRoom.mesh;
     const int32_t faces = mesh.faceCount;
-    const int32_t outside = outsideFrom(mesh);
+    const int32_t outside = discoLeavesOutHidden ? outsideFrom(mesh) : faces;
     drawThroughPartition(mdlDiscoRoom, 0, outside, seen, p);
     if (outside == faces)
         return;
@@ -360,6 +362,8 @@ void drawRoom(const Partition& seen, const Picture& p) {
 }
 
 } // namespace
+
+bool discoLeavesOutHidden = true;
 
 void discoLightPosition(int light, float tau, float out[4]) {
     // Red lights circle, green lights run Lissajous figures, around two centres at height 20.

@@ -22,14 +22,26 @@ void Model::setMaterial(Material* material) {
 }
 
 void Model::draw() {
+    draw(0, mesh ? mesh->faceCount : 0);
+}
+
+void Model::draw(int32_t first, int32_t end) {
     if (hasMaterial)
         material->apply();
     if (hasTexture)
         texture->bind();
+    drawFaces(first, end);
+}
+
+void Model::drawFaces(int32_t first, int32_t end) {
     if (!mesh)
         return;
     const Mesh& m = *mesh;
-    for (int32_t i = 0; i < m.faceCount; ++i) {
+    if (first < 0)
+        first = 0;
+    if (end > m.faceCount)
+        end = m.faceCount;
+    for (int32_t i = first; i < end; ++i) {
         const Face& face = m.faces[i];
         glBegin(GL_POLYGON);
         for (int k = 0; k < 3; ++k) {

@@ -1,6 +1,8 @@
 // A mesh bound to an optional texture and material: the unit the scenes draw.
 #pragma once
 
+#include <cstdint>
+
 class Mesh;
 class Texture;
 class Material;
@@ -23,4 +25,8 @@ class Model {
     // corners (normal, texture coordinate, vertex per corner). Restores nothing. Issues only
     // commands that can be compiled into a display list.
     void draw();
+    // The same for the faces first to end - 1 only (clamped to the mesh's faces).
+    void draw(int32_t first, int32_t end);
+    // Those faces alone, under the material and texture in use.
+    void drawFaces(int32_t first, int32_t end);
 };

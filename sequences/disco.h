@@ -7,6 +7,12 @@
 // t is the sequence time in seconds that the timeline passes.
 void drawDisco(int mode, double t);
 
+// True (the default): drawDisco rasterizes what lies outside the hall only within the
+// openings' rectangles of the picture, and the room the eye does not stand in only within
+// the arch's and the west door's. False draws all of it whole: the same picture, for
+// comparing.
+extern bool discoLeavesOutHidden;
+
 // World position (w = 1) of disco light 0..3 at main-clock time tau (seconds, as a float):
 // red lights 0 and 2 circle, green lights 1 and 3 run Lissajous figures, radius 50 at height
 // 20 around (0, 20, 0) for lights 0-1 and (-125, 20, -184) for lights 2-3.

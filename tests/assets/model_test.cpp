@@ -116,22 +116,38 @@ TEST_F(ModelTest, DrawReplaysFromADisplayList) {
     glDeleteLists(list, 1);
 }
 
-// One polygon of exactly three corners per face, in face and corner order.
+// One polygon of exactly three corners per face, in face and corner order; a range of faces
+// draws those faces alone, clamped to the mesh's.
 TEST_F(ModelTest, EmitsOneTrianglePerFace) {
     glDisable(GL_CULL_FACE);
-    const auto drawn = polygons([&] { model.draw(); });
-    const std::vector<std::vector<float>> expected = {{0, 0, 64, 0, 64, 64}, {0, 0, 64, 64, 0, 64}};
-    ASSERT_EQ(drawn.size(), expected.size());
-    for (size_t i = 0; i < drawn.size(); ++i) {
-        ASSERT_EQ(drawn[i].size(), 6u) << "polygon " << i;
-        // Feedback may start a polygon at any corner; the winding must be kept.
-        bool same = false;
-        for (size_t shift = 0; shift < 6; shift += 2) {
-            std::vector<float> rotated(drawn[i].begin() + shift, drawn[i].end());
-            rotated.insert(rotated.end(), drawn[i].begin(), drawn[i].begin() + shift);
-            same = same || rotated == expected[i];
+    const std::vector<std::vector<float>> faces = {{0, 0, 64, 0, 64, 64}, {0, 0, 64, 64, 0, 64}};
+    const struct {
+        int first, end; // -1, -1: draw()
+        size_t from, to;
+    } cases[] = {{-1, -1, 0, 2}, {0, 2, 0, 2}, {1, 2, 1, 2}, {-5, 1, 0, 1},
+                 {1, 99, 1, 2},  {2, 2, 0, 0}, {2, 1, 0, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "faces " << c.first << " to " << c.end);
+        const auto drawn = polygons([&] {
+            if (c.first < 0 && c.end < 0)
+                model.draw();
+            else
+                model.draw(c.first, c.end);
+        });
+        const std::vector<std::vector<float>> expected(faces.begin() + c.from,
+                                                       faces.begin() + c.to);
+        ASSERT_EQ(drawn.size(), expected.size());
+        for (size_t i = 0; i < drawn.size(); ++i) {
+            ASSERT_EQ(drawn[i].size(), 6u) << "polygon " << i;
+            // Feedback may start a polygon at any corner; the winding must be kept.
+            bool same = false;
+            for (size_t shift = 0; shift < 6; shift += 2) {
+                std::vector<float> rotated(drawn[i].begin() + shift, drawn[i].end());
+                rotated.insert(rotated.end(), drawn[i].begin(), drawn[i].begin() + shift);
+                same = same || rotated == expected[i];
+            }
+            EXPECT_TRUE(same) << "polygon " << i;
         }
-        EXPECT_TRUE(same) << "polygon " << i;
     }
 }
 

@@ -182,6 +182,30 @@ TEST_F(Scene, DiscoIsLitRedAndGreenWithBrightBeams) {
     EXPECT_GT(brightPixels, 20);
 }
 
+// What the disco leaves out (the outside beyond the openings' rectangles, the far room
+// beyond the arch's and the door's) was hidden: the pictures are the ones drawn with all of
+// it, from the main room, the back room, the hold and the close-up.
+TEST_F(Scene, DiscoLeavesOutOnlyWhatIsHidden) {
+    for (double t : {39.0, 44.0, 50.0, 56.0, 60.0, 69.0, 80.0, 95.0, 106.0, 110.0, 118.0}) {
+        // Both pictures drawn right after one of the same moment: the figures' poses follow
+        // from the frame before.
+        discoLeavesOutHidden = false;
+        frameAt(t);
+        frameAt(t);
+        const std::vector<std::uint8_t> whole = context().readRgbaBottomUp();
+        discoLeavesOutHidden = true;
+        frameAt(t);
+        const std::vector<std::uint8_t> cut = context().readRgbaBottomUp();
+        ASSERT_EQ(whole.size(), cut.size());
+        int differ = 0;
+        for (size_t i = 0; i < whole.size(); i += 4)
+            differ +=
+                whole[i] != cut[i] || whole[i + 1] != cut[i + 1] || whole[i + 2] != cut[i + 2];
+        // A pinhole in a seam of the room may show the outside in one picture and not the other.
+        EXPECT_LE(differ, 1) << "at " << t << " s";
+    }
+}
+
 TEST(Placements, WalkersCrossTheStreetAndTheQueueHopsRowByRow) {
     FigurePlacement city[kCityFigureCount];
     cityFigures(0.0, city);

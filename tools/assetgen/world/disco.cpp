@@ -442,8 +442,10 @@ std::vector<View> discoViews() {
 
 Mesh discoRoomMesh() {
     // The close-up's own walls first, so that the hall's surfaces behind them fail the depth
-    // test there.
+    // test there; then the wall across the hall, which hides from either room the other's
+    // walls and ceiling, cheaper to reject than to paint.
     Mesh m = loungePit();
+    partition(m);
     // The shell faces inwards: walls ringed by the tubes, a coffered ceiling with downlights.
     const AtlasRect bricks = finer(brickRect(), 40);
     for (int i = 0; i < kOutlineCorners; ++i) {
@@ -465,7 +467,6 @@ Mesh discoRoomMesh() {
     floorRect(m, kHallX0, kHallZ0, kNookX, kNookZ, kHallTop, coffers, false);
     floorRect(m, kNookX, kHallZ0, kHallX1, kNookZ, kHallTop, coffers, false);
     floorRect(m, kHallX0, kNookZ, kNookX, kHallZ1, kHallTop, coffers, false);
-    partition(m);
     pillar(m, -198, 15, 4);
     // Walls of light panels where the coloured lights pass close and the camera looks: the
     // east wall by the round floor, the back room's west wall by the second floor, beside

@@ -29,7 +29,8 @@ bool drawsBone(const Lib3dsNode* node) {
            node->name[0] != '-';
 }
 
-// A motion file read and checked on the prefetch thread, waiting for its Motion::load.
+// A motion file read, checked and posed at frame 0 on the prefetch thread, waiting for its
+// Motion::load.
 struct ReadMotionFile {
     Lib3dsFile* file = nullptr; // null when the file could not be read
     ~ReadMotionFile() {
@@ -48,6 +49,8 @@ void prefetchMotionFile(const std::string& path) {
     platform::queuePrefetch(prefetchKey(path), [path] {
         auto read = std::make_shared<ReadMotionFile>();
         read->file = load3dsFile(path, nullptr);
+        if (read->file)
+            lib3ds_file_eval(read->file, 0.0f);
         return platform::PrefetchResult(read);
     });
 }
@@ -70,8 +73,10 @@ void Motion::load(const std::string& filePath) {
     }
     // lib3ds hangs, crashes or reports success on malformed input, so it only ever sees
     // bytes that passed the chunk check.
+    // A prefetched file comes posed at frame 0 already.
     platform::PrefetchResult prefetched;
-    if (platform::takePrefetched(prefetchKey(filePath), &prefetched))
+    const bool posed = platform::takePrefetched(prefetchKey(filePath), &prefetched);
+    if (posed)
         std::swap(file, static_cast<ReadMotionFile*>(prefetched.get())->file);
     else
         file = load3dsFile(filePath, nullptr);
@@ -79,7 +84,8 @@ void Motion::load(const std::string& filePath) {
         std::fprintf(stderr, "Unable to open 3ds file %s\n", filePath.c_str());
         platform::fatalExit(1);
     }
-    lib3ds_file_eval(file, 0.0f);
+    if (!posed)
+        lib3ds_file_eval(file, 0.0f);
 
     boneTexture.load("../textures/white.png");
     boneMesh.load("../models/bone.obj");

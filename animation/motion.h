@@ -79,6 +79,7 @@ class Motion {
 };
 
 // Queues the reading and checking of the .3DS file at `path` on the prefetch thread
-// (platform/prefetch.h), so that a later Motion::load of the same path finds it parsed. That
-// load then behaves exactly as without the prefetch, failure message included.
+// (platform/prefetch.h), so that a later Motion::load of the same path finds it parsed and
+// posed at frame 0. That load then behaves exactly as without the prefetch, failure message
+// included.
 void prefetchMotionFile(const std::string& path);

@@ -23,6 +23,7 @@
 #include "platform/tick.h"
 #include "support/gl_context.h"
 #include "support/paths.h"
+#include "tools/picture/picture.h"
 
 namespace {
 
@@ -374,32 +375,6 @@ TEST_F(FigureMotions, EverySilhouetteIsOneBodyWithLimbsAtLeastFourPixelsWide) {
         return ix >= 0 && iy >= 0 && ix < width && iy < height &&
                mask[static_cast<size_t>(iy) * width + ix];
     };
-    // Regions, eight-connected (as a line of pixels runs).
-    auto regionsIn = [](const std::vector<unsigned char>& m, int w, int h) {
-        std::vector<int> region(m.size(), -1);
-        int regions = 0;
-        for (size_t start = 0; start < m.size(); ++start) {
-            if (!m[start] || region[start] >= 0)
-                continue;
-            std::vector<size_t> stack{start};
-            region[start] = regions;
-            while (!stack.empty()) {
-                const size_t i = stack.back();
-                stack.pop_back();
-                const int x = static_cast<int>(i % w), y = static_cast<int>(i / w);
-                for (int ny = std::max(0, y - 1); ny <= std::min(h - 1, y + 1); ++ny)
-                    for (int nx = std::max(0, x - 1); nx <= std::min(w - 1, x + 1); ++nx) {
-                        const size_t j = static_cast<size_t>(ny) * w + nx;
-                        if (m[j] && region[j] < 0) {
-                            region[j] = regions;
-                            stack.push_back(j);
-                        }
-                    }
-            }
-            ++regions;
-        }
-        return regions;
-    };
     glDisable(GL_LIGHTING);
     glClearColor(0, 0, 1, 1);
     for (const gen::fig::MotionDef& def : gen::fig::motionTable()) {
@@ -448,7 +423,7 @@ TEST_F(FigureMotions, EverySilhouetteIsOneBodyWithLimbsAtLeastFourPixelsWide) {
                         }
                 }
 
-            EXPECT_EQ(regionsIn(mask, width, height), 1);
+            EXPECT_EQ(picture::countRegions(mask.data(), width, height), 1);
             // The same at 40 pixels, the smallest figure judged on screen, in one tile: the
             // limbs and the hat brim, down to a pixel or less across, still hold together.
             {
@@ -470,7 +445,8 @@ TEST_F(FigureMotions, EverySilhouetteIsOneBodyWithLimbsAtLeastFourPixelsWide) {
                         const unsigned char* p = &tile[4 * (y * kWidth + x)];
                         smallMask[y * small + x] = !(p[0] < 40 && p[1] < 40 && p[2] > 200);
                     }
-                EXPECT_EQ(regionsIn(smallMask, small, small), 1) << "at 40 pixels";
+                EXPECT_EQ(picture::countRegions(smallMask.data(), small, small), 1)
+                    << "at 40 pixels";
             }
             // Nothing is cut off at the picture's edges.
             int onEdge = 0;

@@ -21,6 +21,7 @@
 #include "assets/mesh.h"
 #include "camera/camera.h"
 #include "sequences/figure.h"
+#include "tools/picture/picture.h"
 
 namespace capture {
 namespace {
@@ -185,7 +186,7 @@ void measureSilhouette(const Sighting& s, int width, int height, FigureStats* f)
     s.motion->drawPose();
     std::vector<std::uint8_t> mask(static_cast<size_t>(w) * h);
     glReadPixels(box[0], box[1], w, h, GL_STENCIL_INDEX, GL_UNSIGNED_BYTE, mask.data());
-    f->regions = countRegions(mask.data(), w, h);
+    f->regions = picture::countRegions(mask.data(), w, h);
     // Cut by the border: a pixel of it in the picture's outermost row or column.
     auto any = [&](int x, int y, int dx, int dy, int n) {
         for (int k = 0; k < n; ++k)
@@ -205,34 +206,6 @@ std::string number(double value, int decimals) {
 }
 
 } // namespace
-
-int countRegions(const std::uint8_t* mask, int width, int height) {
-    const size_t count = static_cast<size_t>(std::max(width, 0)) * std::max(height, 0);
-    std::vector<std::uint8_t> seen(count, 0);
-    std::vector<size_t> stack;
-    int regions = 0;
-    for (size_t start = 0; start < count; ++start) {
-        if (mask[start] == 0 || seen[start])
-            continue;
-        ++regions;
-        seen[start] = 1;
-        stack.push_back(start);
-        while (!stack.empty()) {
-            const size_t p = stack.back();
-            stack.pop_back();
-            const int px = static_cast<int>(p % width), py = static_cast<int>(p / width);
-            for (int ny = std::max(0, py - 1); ny <= std::min(height - 1, py + 1); ++ny)
-                for (int nx = std::max(0, px - 1); nx <= std::min(width - 1, px + 1); ++nx) {
-                    const size_t q = static_cast<size_t>(ny) * width + nx;
-                    if (mask[q] != 0 && !seen[q]) {
-                        seen[q] = 1;
-                        stack.push_back(q);
-                    }
-                }
-        }
-    }
-    return regions;
-}
 
 FrameStats measureFrame(double seconds, const RgbImage& picture,
                         const std::vector<std::uint8_t>& ids) {

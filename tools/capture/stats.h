@@ -43,11 +43,6 @@ inline double luma(const std::uint8_t* rgb) {
     return 0.299 * rgb[0] + 0.587 * rgb[1] + 0.114 * rgb[2];
 }
 
-// Separate 8-connected regions of the non-zero pixels of a width x height mask (row by row).
-// Diagonal neighbours count, since a thin limb at a slant is drawn as a chain of pixels that
-// touch only at their corners.
-int countRegions(const std::uint8_t* mask, int width, int height);
-
 // Measures `picture` (RGB, top row first) with its id mask (one byte per pixel in the same
 // order: 0 where no figure shows, k where figure k - 1 does). The figures' regions stay 0:
 // they come from the silhouettes, which FrameMeter draws.

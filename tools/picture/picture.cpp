@@ -3,7 +3,9 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cstddef>
 #include <cstring>
 
 namespace picture {
@@ -113,11 +115,39 @@ void drawText(RgbImage* image, int x, int y, const std::string& text, int scale,
                         if (px < 0 || py < 0 || px >= image->width || py >= image->height)
                             continue;
                         std::memcpy(
-                            &image->pixels[(static_cast<size_t>(py) * image->width + px) * 3],
-                            rgb, 3);
+                            &image->pixels[(static_cast<size_t>(py) * image->width + px) * 3], rgb,
+                            3);
                     }
             }
     }
+}
+
+int countRegions(const std::uint8_t* mask, int width, int height) {
+    const size_t count = static_cast<size_t>(std::max(width, 0)) * std::max(height, 0);
+    std::vector<std::uint8_t> seen(count, 0);
+    std::vector<size_t> stack;
+    int regions = 0;
+    for (size_t start = 0; start < count; ++start) {
+        if (mask[start] == 0 || seen[start])
+            continue;
+        ++regions;
+        seen[start] = 1;
+        stack.push_back(start);
+        while (!stack.empty()) {
+            const size_t p = stack.back();
+            stack.pop_back();
+            const int px = static_cast<int>(p % width), py = static_cast<int>(p / width);
+            for (int ny = std::max(0, py - 1); ny <= std::min(height - 1, py + 1); ++ny)
+                for (int nx = std::max(0, px - 1); nx <= std::min(width - 1, px + 1); ++nx) {
+                    const size_t q = static_cast<size_t>(ny) * width + nx;
+                    if (mask[q] != 0 && !seen[q]) {
+                        seen[q] = 1;
+                        stack.push_back(q);
+                    }
+                }
+        }
+    }
+    return regions;
 }
 
 } // namespace picture

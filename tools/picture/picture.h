@@ -1,4 +1,5 @@
-// RGB pictures for the capture tool: PNG output and a 5 x 7 pixel label font.
+// RGB pictures for the capture tool: PNG output, a 5 x 7 pixel label font, and the regions
+// of a mask.
 #pragma once
 
 #include <cstdint>
@@ -30,5 +31,10 @@ void drawText(RgbImage* image, int x, int y, const std::string& text, int scale,
 
 // Width in image pixels of `text` drawn at `scale`.
 int textWidth(const std::string& text, int scale);
+
+// Separate 8-connected regions of the non-zero pixels of a width x height mask (row by row).
+// Diagonal neighbours count, since a thin limb at a slant is drawn as a chain of pixels that
+// touch only at their corners.
+int countRegions(const std::uint8_t* mask, int width, int height);
 
 } // namespace picture
